@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qtsoundplayer.h"
+
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+QtSoundPlayer::QtSoundPlayer() = default;
+QtSoundPlayer::~QtSoundPlayer() = default;
+
+QSoundEffect *QtSoundPlayer::effectFor(const QString &path)
+{
+    // Checked on every call: a missing file is silence, not a decoder warning.
+    if (!QFileInfo(path).isFile())
+        return nullptr;
+    auto &effect = m_effects[path];
+    if (!effect) {
+        effect = std::make_shared<QSoundEffect>();
+        effect->setSource(QUrl::fromLocalFile(path));
+    }
+    return effect.get();
+}
+
+void QtSoundPlayer::preload(const QString &path)
+{
+    effectFor(path);
+}
+
+void QtSoundPlayer::play(const QString &path)
+{
+    QSoundEffect *effect = effectFor(path);
+    for (const auto &other : std::as_const(m_effects))
+        if (other.get() != effect)
+            other->stop();
+    if (effect) {
+        effect->stop();
+        effect->play();
+    }
+}

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "designlabel.h"
+
+#include <QPainter>
+
+void DesignLabel::setCaption(const QString &text)
+{
+    setText(text);
+    if (m_fitsText)
+        fitToText();
+}
+
+void DesignLabel::fitToText()
+{
+    // The text's own extent plus the frame: an empty bordered label is a
+    // box a few pixels wide, as tall as a line of its font.
+    const QFontMetrics metrics(font());
+    const int frame = 2 * frameWidth();
+    resize(metrics.horizontalAdvance(text()) + frame + 2, metrics.height() + frame);
+}
+
+void DesignLabel::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, text());
+}

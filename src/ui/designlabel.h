@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLabel>
+
+/// A label of the window. One that fits its text takes the size of each new
+/// text, keeping its left and top edges; the others keep their design size.
+/// The text is drawn from the top of the label, on one line, clipped.
+class DesignLabel : public QLabel
+{
+public:
+    DesignLabel(bool fitsText, QWidget *parent)
+        : QLabel(parent)
+        , m_fitsText(fitsText)
+    {
+    }
+
+    void setCaption(const QString &text);
+    QString caption() const { return text(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void fitToText();
+
+    bool m_fitsText;
+};

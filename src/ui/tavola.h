@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "quiz/matchstate.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+class AnswerField;
+class Backdrop;
+class DesignLabel;
+class PictureButton;
+class QAction;
+class QLabel;
+class QPushButton;
+class Runtime;
+class SoundPlayer;
+
+/// The quiz's one window. It is built from the design table; its handlers
+/// are the game: each lives in the quiz unit of its concern.
+class Tavola : public QMainWindow
+{
+public:
+    Tavola(Runtime &runtime, SoundPlayer &sound);
+    ~Tavola() override;
+
+    /// Loads the window if it is not loaded (controls from their design, then
+    /// the load handler) and shows it maximised. Its first activation asks
+    /// the first question.
+    void Show();
+
+    // The handlers, in the order a match meets them.
+    void Form_Activate();
+    void Form_Resize();
+    void cmdNext_Click();
+    void txtAnswer_KeyPress(qint16 &key);
+
+    MatchState &matchState() { return m_state; }
+
+private:
+    void Load();
+    void buildControls();
+    void buildMenu();
+    void connectEvents();
+    void activateOnce();
+    template <typename Handler>
+    void dispatch(Handler &&handler) noexcept;
+
+    void PlayWave(const QString &path);
+    void paintGradient();
+
+protected:
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    Runtime &m_runtime;
+    SoundPlayer &m_sound;
+    MatchState m_state;
+    bool m_loaded = false;
+    bool m_activationPending = false;
+    bool m_ended = false; // a test runtime's EndProgram came back: nothing runs any more
+
+    // The controls, owned by the client area m_backdrop.
+    QPointer<Backdrop> m_backdrop;
+    AnswerField *txtAnswer = nullptr;
+    PictureButton *cmdNext = nullptr;
+    PictureButton *cmdExit = nullptr;
+    QPushButton *Command1 = nullptr;
+    QLabel *Image1 = nullptr;
+    DesignLabel *lblNum1 = nullptr;
+    DesignLabel *lblMessage = nullptr;
+    DesignLabel *lblScore = nullptr;
+    DesignLabel *lblScore1 = nullptr;
+    DesignLabel *lblScore2 = nullptr;
+    DesignLabel *lblconto = nullptr;
+    DesignLabel *lblnome1 = nullptr;
+    DesignLabel *lblnome = nullptr;
+    DesignLabel *lblpunti = nullptr;
+    QTimer Timer1;
+    QAction *Next = nullptr;
+};
