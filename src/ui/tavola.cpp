@@ -10,8 +10,9 @@
 #include "runtime/runtime.h"
 
 #include <QEvent>
-#include <QMetaObject>
+#include <QShortcut>
 #include <QShowEvent>
+#include <QWindow>
 
 Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
     : m_runtime(runtime)
@@ -19,6 +20,13 @@ Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
 {
     Timer1.setInterval(design::timerIntervalMs);
     Timer1.setTimerType(Qt::PreciseTimer);
+
+    // cmdNext is the window's cancel button: Esc presses it while it is enabled.
+    auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(cancel, &QShortcut::activated, this, [this] {
+        if (cmdNext && cmdNext->isEnabled())
+            cmdNext->click();
+    });
 }
 
 Tavola::~Tavola() = default;
@@ -83,9 +91,9 @@ void Tavola::Form_Resize()
 }
 
 // The first activation after a load asks the first question. Without a
-// window manager, or offscreen, no activation may ever come, so showing the
-// window also asks for it, as soon as the show has been handled: whichever
-// comes first asks, once.
+// window manager, or offscreen, no activation may ever come; so the first
+// exposure of the shown window asks too, before it is painted, at the size
+// it is shown with. Whichever comes first asks, once.
 void Tavola::activateOnce()
 {
     if (!m_activationPending)
@@ -104,9 +112,18 @@ bool Tavola::event(QEvent *event)
 void Tavola::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (m_activationPending && !event->spontaneous())
-        QMetaObject::invokeMethod(
-            this, [this] { activateOnce(); }, Qt::QueuedConnection);
+    if (QWindow *window = windowHandle(); window && window != m_watchedWindow) {
+        window->installEventFilter(this);
+        m_watchedWindow = window;
+    }
+}
+
+bool Tavola::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
+        m_watchedWindow->isExposed())
+        activateOnce();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tavola::changeEvent(QEvent *event)

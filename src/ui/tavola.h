@@ -14,6 +14,7 @@ class PictureButton;
 class QAction;
 class QLabel;
 class QPushButton;
+class QWindow;
 class Runtime;
 class SoundPlayer;
 
@@ -55,6 +56,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Runtime &m_runtime;
@@ -65,6 +67,7 @@ private:
     bool m_ended = false; // a test runtime's EndProgram came back: nothing runs any more
 
     // The controls, owned by the client area m_backdrop.
+    QPointer<QWindow> m_watchedWindow;
     QPointer<Backdrop> m_backdrop;
     AnswerField *txtAnswer = nullptr;
     PictureButton *cmdNext = nullptr;

@@ -1,0 +1,38 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Shared by scripts/play and scripts/test: Debian packages and the build.
+
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+# What building and running Sequilla needs on Debian 12.
+build_packages=(
+    cmake ninja-build g++
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
+    fonts-liberation2 fonts-dejavu-core
+)
+# What the tests need besides: an X server of their own and a keyboard robot.
+test_packages=(xvfb xdotool)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs, without recommends, only the packages that are missing.
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$' \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures (once) and builds one preset.
+build_preset() {
+    [ -f "build/$1/CMakeCache.txt" ] || cmake --preset "$1"
+    cmake --build --preset "$1" --parallel "$(nproc)"
+}

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "runtime/failure.h"
+#include "runtime/runtime.h"
+#include "runtime/soundplayer.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+#include <random>
+
+/// A runtime whose boxes are scripted and recorded, whose random numbers can
+/// be given in advance, and whose EndProgram throws ProgramEnd instead of
+/// ending the test.
+class FakeRuntime final : public Runtime
+{
+public:
+    struct Message
+    {
+        QString text;
+        int style;
+        QString title;
+    };
+
+    QList<Message> messages;
+    QList<int> messageReplies; // answers of the next boxes; Ok when empty
+    QStringList prompts;
+    QStringList promptReplies; // typed texts of the next input boxes; "" when empty
+    QList<float> randoms;      // the next values of NextRandom
+    int randomDraws = 0;
+    int reseeds = 0;
+    QStringList failures;
+    std::optional<int> endStatus;
+
+    int ShowMessage(const QString &text, int style, const QString &title) override
+    {
+        messages.append({text, style, title});
+        return messageReplies.isEmpty() ? Ok : messageReplies.takeFirst();
+    }
+    QString AskText(const QString &prompt) override
+    {
+        prompts.append(prompt);
+        return promptReplies.isEmpty() ? QString() : promptReplies.takeFirst();
+    }
+    float NextRandom() override
+    {
+        ++randomDraws;
+        if (!randoms.isEmpty())
+            return randoms.takeFirst();
+        return float(m_engine() >> 8) * 0x1p-24f;
+    }
+    void ReseedFromClock() override { ++reseeds; }
+    [[noreturn]] void EndProgram(int status) override
+    {
+        endStatus = status;
+        throw ProgramEnd{status};
+    }
+
+protected:
+    void showFailure(const QString &message) override { failures.append(message); }
+
+private:
+    std::mt19937 m_engine{20261206};
+};
+
+/// Remembers what it was asked to play.
+class FakeSound final : public SoundPlayer
+{
+public:
+    QStringList played;
+    void play(const QString &path) override { played.append(path); }
+};
