@@ -37,6 +37,13 @@ public:
     void cmdNext_Click();
     void txtAnswer_KeyPress(qint16 &key);
 
+    // The record files, in the directory held by windowsDir.
+    QString GetSystemDir();
+    QString Leggifiletxt(const QString &nomefile);
+    void EnsureRecordFiles();
+    void LoadRecord();
+    void SaveRecord(const QString &scoreText, const QString &name);
+
     MatchState &matchState() { return m_state; }
 
 private:

@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "textfiles.h"
+
+#include "failure.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr mode_t shared = 0666;
+
+// An open file descriptor, closed when it goes out of scope.
+class UniqueFd
+{
+public:
+    explicit UniqueFd(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    UniqueFd(UniqueFd &&other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
+    ~UniqueFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now, reporting the error a close may bring (a full disk on NFS).
+    int close()
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result;
+    }
+
+private:
+    int m_fd;
+};
+
+[[noreturn]] void fail(const QString &path, const QString &reason)
+{
+    throw RuntimeFailure(QStringLiteral("Errore di esecuzione: impossibile usare il file "
+                                        "\"%1\": %2.")
+                             .arg(QDir::cleanPath(path), reason));
+}
+
+[[noreturn]] void failErrno(const QString &path, int error)
+{
+    fail(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+[[noreturn]] void failNotRegular(const QString &path, const struct stat &info)
+{
+    if (S_ISLNK(info.st_mode))
+        fail(path, QStringLiteral("è un collegamento simbolico, non un file"));
+    if (S_ISDIR(info.st_mode))
+        fail(path, QStringLiteral("è una cartella, non un file"));
+    fail(path, QStringLiteral("non è un file normale"));
+}
+
+// Opens without following a symbolic link and without blocking on a fifo,
+// then makes sure that what was opened is a regular file.
+UniqueFd openRegular(const QString &path, int flags, mode_t mode = 0)
+{
+    const QByteArray native = QFile::encodeName(path);
+    UniqueFd fd(::open(native.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode));
+    if (!fd.valid()) {
+        // Say what stands there when it is not a file (a link, a directory,
+        // a fifo with nobody reading it), else why the file would not open.
+        const int error = errno;
+        struct stat info
+        {
+        };
+        if (::lstat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            failNotRegular(path, info);
+        failErrno(path, error);
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd.get(), &info) != 0)
+        failErrno(path, errno);
+    if (!S_ISREG(info.st_mode))
+        failNotRegular(path, info);
+    return fd;
+}
+
+void writeAll(const QString &path, int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            failErrno(path, written < 0 ? errno : EIO);
+        done += written;
+    }
+}
+
+void syncDirectory(const QString &directory)
+{
+    UniqueFd fd(
+        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid() || ::fsync(fd.get()) != 0)
+        failErrno(directory, errno);
+}
+
+// Removes the temporary file unless the rename has taken it.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(QByteArray path)
+        : m_path(std::move(path))
+    {
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    ~TemporaryFile()
+    {
+        if (!m_path.isEmpty())
+            ::unlink(m_path.constData());
+    }
+    void release() { m_path.clear(); }
+
+private:
+    QByteArray m_path;
+};
+
+} // namespace
+
+QString existingDirectory(const QString &directory)
+{
+    const QFileInfo info(directory);
+    if (!info.isDir())
+        throw RuntimeFailure(
+            QStringLiteral("Errore di esecuzione: la cartella dei record \"%1\" %2.")
+                .arg(directory, info.exists() ? QStringLiteral("non è una cartella")
+                                              : QStringLiteral("non esiste")));
+    return directory.endsWith(u'/') ? directory : directory + u'/';
+}
+
+QString readTextFile(const QString &path)
+{
+    UniqueFd fd = openRegular(path, O_RDONLY);
+    QByteArray bytes(maxTextFileBytes, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failErrno(path, errno);
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return QString::fromLocal8Bit(bytes);
+}
+
+void ensureTextFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    UniqueFd created(
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, shared));
+    if (created.valid()) {
+        // Whatever the umask, the next player may be another user.
+        if (::fchmod(created.get(), shared) != 0)
+            failErrno(path, errno);
+        return;
+    }
+    if (errno != EEXIST)
+        failErrno(path, errno);
+    openRegular(path, O_WRONLY | O_APPEND);
+}
+
+void writeTextLine(const QString &path, const QString &text)
+{
+    const QFileInfo info(path);
+    const QString directory = info.absolutePath();
+    const QByteArray native = QFile::encodeName(path);
+
+    // What stands at the path now must be a regular file, or nothing.
+    struct stat current
+    {
+    };
+    if (::lstat(native.constData(), &current) == 0) {
+        if (!S_ISREG(current.st_mode))
+            failNotRegular(path, current);
+    } else if (errno != ENOENT) {
+        failErrno(path, errno);
+    }
+
+    QByteArray temporaryPath = QFile::encodeName(directory + u'/' + info.fileName()) + ".XXXXXX";
+    UniqueFd fd(::mkostemp(temporaryPath.data(), O_CLOEXEC));
+    if (!fd.valid())
+        failErrno(directory, errno);
+    TemporaryFile temporary(temporaryPath);
+
+    writeAll(path, fd.get(), text.toLocal8Bit() + "\r\n");
+    if (::fchmod(fd.get(), shared) != 0 || ::fsync(fd.get()) != 0 || fd.close() != 0)
+        failErrno(path, errno);
+    if (::rename(temporaryPath.constData(), native.constData()) != 0)
+        failErrno(path, errno);
+    temporary.release();
+    syncDirectory(directory);
+}

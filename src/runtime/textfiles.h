@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+// One-line text files in a directory that every user of the machine may
+// write. Nothing there is followed blindly: a symbolic link, a directory, a
+// fifo or a device at a file's path is a failure naming the path, and is never
+// opened through. Text is the locale's 8-bit encoding (UTF-8); bytes that are
+// not valid in it read as replacement characters. Every failure throws
+// RuntimeFailure with the path and the system's reason.
+
+/// directory followed by one "/" (none added when it ends with one); a
+/// directory that is missing, or not a directory, is a failure naming it.
+QString existingDirectory(const QString &directory);
+
+/// Files are read whole, but never more than this.
+inline constexpr qsizetype maxTextFileBytes = 64 * 1024;
+
+/// The whole content of the regular file at path, line ends included; an
+/// empty file gives "". Past maxTextFileBytes the rest is not read.
+QString readTextFile(const QString &path);
+
+/// Makes sure a regular file exists at path, creating it empty (mode 0666,
+/// whatever the umask) when missing; an existing file is neither read nor
+/// changed, but must be writable, as for opening it to append.
+void ensureTextFile(const QString &path);
+
+/// Replaces the file at path with text followed by CR LF, atomically: the
+/// new content goes to a temporary file in the same directory, is synced and
+/// renamed over the old one, and the directory is synced. On any failure the
+/// old file is left whole and the temporary file removed. The file gets mode
+/// 0666, so that any user can replace it next.
+void writeTextLine(const QString &path, const QString &text);
