@@ -7,13 +7,15 @@
 
 #include <QList>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <functional>
 #include <optional>
 #include <random>
 
 /// A runtime whose boxes are scripted and recorded, whose random numbers can
-/// be given in advance, and whose EndProgram throws ProgramEnd instead of
-/// ending the test.
+/// be given in advance, whose record directory is a fresh temporary one, and
+/// whose EndProgram throws ProgramEnd instead of ending the test.
 class FakeRuntime final : public Runtime
 {
 public:
@@ -25,7 +27,8 @@ public:
     };
 
     QList<Message> messages;
-    QList<int> messageReplies; // answers of the next boxes; Ok when empty
+    QList<int> messageReplies;          // answers of the next boxes; Ok when empty
+    std::function<void()> whileBoxOpen; // runs inside each box, as a tick could
     QStringList prompts;
     QStringList promptReplies; // typed texts of the next input boxes; "" when empty
     QList<float> randoms;      // the next values of NextRandom
@@ -33,15 +36,21 @@ public:
     int reseeds = 0;
     QStringList failures;
     std::optional<int> endStatus;
+    QTemporaryDir recordDir;
+    QString windowsDirectory = recordDir.path(); // where the record files go
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
         messages.append({text, style, title});
+        if (whileBoxOpen)
+            whileBoxOpen();
         return messageReplies.isEmpty() ? Ok : messageReplies.takeFirst();
     }
     QString AskText(const QString &prompt) override
     {
         prompts.append(prompt);
+        if (whileBoxOpen)
+            whileBoxOpen();
         return promptReplies.isEmpty() ? QString() : promptReplies.takeFirst();
     }
     float NextRandom() override
@@ -52,13 +61,14 @@ public:
         return float(m_engine() >> 8) * 0x1p-24f;
     }
     void ReseedFromClock() override { ++reseeds; }
-    [[noreturn]] void EndProgram(int status) override
+    QString WindowsDirectory() const override { return windowsDirectory; }
+
+protected:
+    [[noreturn]] void endProgram(int status) override
     {
         endStatus = status;
         throw ProgramEnd{status};
     }
-
-protected:
     void showFailure(const QString &message) override { failures.append(message); }
 
 private:

@@ -129,8 +129,8 @@ private slots:
                                         << "Il record  è di ";
         QTest::newRow("counters start at 0") << "lblScore2"
                                              << "0";
-        QTest::newRow("clock design text") << "lblconto"
-                                           << "00.00.00";
+        QTest::newRow("clock shown by the start-up") << "lblconto"
+                                                     << "00:05:00";
         QTest::newRow("player caption") << "Label14"
                                         << "Sfidante";
         QTest::newRow("the fixed addend") << "Label7"

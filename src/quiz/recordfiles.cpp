@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record: the best score and its holder, in two one-line files in one
 // directory for the whole machine.
+#include "runtime/runtime.h"
 #include "runtime/textfiles.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
@@ -22,7 +23,7 @@ QString nameFile(const QString &windowsDir)
 
 QString Tavola::GetSystemDir()
 {
-    return existingDirectory(QStringLiteral(SEQUILLA_RECORD_DIR));
+    return existingDirectory(m_runtime.WindowsDirectory());
 }
 
 QString Tavola::Leggifiletxt(const QString &nomefile)

@@ -52,7 +52,7 @@ QString QtRuntime::AskText(const QString &prompt)
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
-void QtRuntime::EndProgram(int status)
+void QtRuntime::endProgram(int status)
 {
     // Ending the process here, rather than leaving the event loop, is what
     // keeps every outer handler (and any modal loop it is in) from running on.

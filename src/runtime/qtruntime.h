@@ -10,9 +10,9 @@ class QtRuntime final : public Runtime
 public:
     int ShowMessage(const QString &text, int style, const QString &title) override;
     QString AskText(const QString &prompt) override;
-    [[noreturn]] void EndProgram(int status) override;
 
 protected:
+    [[noreturn]] void endProgram(int status) override;
     void showFailure(const QString &message) override;
 };
 

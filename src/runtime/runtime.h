@@ -39,9 +39,17 @@ public:
     virtual float NextRandom() { return m_random.next(); }
     virtual void ReseedFromClock() { m_random.seedFromClock(); }
 
+    /// The machine-wide directory of the record files, fixed when the
+    /// program is built; it may or may not end with a separator.
+    virtual QString WindowsDirectory() const;
+
     /// Ends the program with the given exit status at once: nothing of the
     /// calling handler, nor of any handler it is nested in, runs afterwards.
-    [[noreturn]] virtual void EndProgram(int status = 0) = 0;
+    [[noreturn]] void EndProgram(int status = 0)
+    {
+        endProgram(status);
+        std::abort(); // endProgram does not return
+    }
 
     /// Reports a run-time failure in one modal error box, then ends the
     /// program with a non-zero status.
@@ -49,10 +57,11 @@ public:
     {
         showFailure(message);
         EndProgram(1);
-        std::abort(); // EndProgram does not return
     }
 
 protected:
+    /// Ends the process, or (a test runtime) throws ProgramEnd.
+    [[noreturn]] virtual void endProgram(int status) = 0;
     virtual void showFailure(const QString &message) = 0;
 
 private:

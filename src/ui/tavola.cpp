@@ -9,6 +9,7 @@
 #include "runtime/failure.h"
 #include "runtime/runtime.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QShortcut>
 #include <QShowEvent>
@@ -18,8 +19,16 @@ Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
     : m_runtime(runtime)
     , m_sound(sound)
 {
-    Timer1.setInterval(design::timerIntervalMs);
-    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(design::timerIntervalMs);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, [this] { dispatch([this] { Timer1_Timer(); }); });
+
+    // The menu bar outlives reloads: "nuovo" reloads the window from its own
+    // handler, so its action must not be destroyed under it.
+    buildMenu();
+    connect(Next, &QAction::triggered, this, [this] { dispatch([this] { Next_Click(); }); });
 
     // cmdNext is the window's cancel button: Esc presses it while it is enabled.
     auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -34,17 +43,39 @@ Tavola::~Tavola() = default;
 void Tavola::Show()
 {
     if (!m_loaded)
-        Load();
+        dispatch([this] { Load(); });
+    if (m_ended)
+        return; // the load failed and the program has ended: never shown
     showMaximized();
 }
 
 void Tavola::Load()
 {
     buildControls();
-    buildMenu();
-    connectEvents();
+    connectControls();
+    Timer1->start(); // running as designed, until Form_Load stops it
     m_loaded = true;
     m_activationPending = true;
+    m_gameEnding = false;
+    Form_Load();
+}
+
+void Tavola::Unload()
+{
+    Timer1->stop();
+    hide();
+    m_loaded = false;
+    m_activationPending = false;
+    // Nothing of the old controls is on the call stack: Unload runs from the
+    // menu, whose bar is kept. The controls go at once, so that no stale one
+    // can be found or receive an event.
+    delete takeCentralWidget();
+    txtAnswer = nullptr;
+    cmdNext = cmdExit = nullptr;
+    Command1 = nullptr;
+    Image1 = nullptr;
+    lblNum1 = lblMessage = lblScore = lblScore1 = lblScore2 = nullptr;
+    lblconto = lblnome1 = lblnome = lblpunti = nullptr;
 }
 
 // Every event reaches its handler through here, so that a run-time failure
@@ -75,8 +106,10 @@ void Tavola::dispatch(Handler &&handler) noexcept
     }
 }
 
-void Tavola::connectEvents()
+void Tavola::connectControls()
 {
+    connect(cmdExit, &QAbstractButton::clicked, this,
+            [this] { dispatch([this] { cmdExit_Click(); }); });
     connect(cmdNext, &QAbstractButton::clicked, this,
             [this] { dispatch([this] { cmdNext_Click(); }); });
     txtAnswer->setKeyFilter(

@@ -27,15 +27,22 @@ public:
     ~Tavola() override;
 
     /// Loads the window if it is not loaded (controls from their design, then
-    /// the load handler) and shows it maximised. Its first activation asks
-    /// the first question.
+    /// Form_Load) and shows it maximised. Its first activation asks the first
+    /// question.
     void Show();
+    /// Stops the timer, hides the window and destroys its controls; the
+    /// match state stays until the next load sets it.
+    void Unload();
 
     // The handlers, in the order a match meets them.
+    void Form_Load();
     void Form_Activate();
     void Form_Resize();
     void cmdNext_Click();
     void txtAnswer_KeyPress(qint16 &key);
+    void Timer1_Timer();
+    void cmdExit_Click();
+    void Next_Click();
 
     // The record files, in the directory held by windowsDir.
     QString GetSystemDir();
@@ -50,13 +57,17 @@ private:
     void Load();
     void buildControls();
     void buildMenu();
-    void connectEvents();
+    void connectControls();
     void activateOnce();
     template <typename Handler>
     void dispatch(Handler &&handler) noexcept;
 
     void PlayWave(const QString &path);
     void paintGradient();
+    void StartClock();
+    void ShowClock();
+    [[noreturn]] void EndGame();
+    [[noreturn]] void decideRecord();
 
 protected:
     bool event(QEvent *event) override;
@@ -71,7 +82,8 @@ private:
     MatchState m_state;
     bool m_loaded = false;
     bool m_activationPending = false;
-    bool m_ended = false; // a test runtime's EndProgram came back: nothing runs any more
+    bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
+    bool m_gameEnding = false; // EndGame or cmdExit_Click has begun: ticks do nothing
 
     // The controls, owned by the client area m_backdrop.
     QPointer<QWindow> m_watchedWindow;
@@ -90,6 +102,6 @@ private:
     DesignLabel *lblnome1 = nullptr;
     DesignLabel *lblnome = nullptr;
     DesignLabel *lblpunti = nullptr;
-    QTimer Timer1;
+    QTimer *Timer1 = nullptr;
     QAction *Next = nullptr;
 };
