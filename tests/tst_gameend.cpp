@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The end of a match (time up, the exit button) with the record decision,
 // and a new match from the menu.
-#include "fakes.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -23,31 +23,13 @@ const QString recordMessage = QStringLiteral("Ok! Ho registrato il tuo record, C
 
 } // namespace
 
-class GameEndTest : public QObject
+class GameEndTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<FakeRuntime> runtime;
-    std::unique_ptr<FakeSound> sound;
-    std::unique_ptr<Tavola> tavola;
-
     QString scorePath() const { return runtime->windowsDirectory + QStringLiteral("/quirel.txt"); }
     QString namePath() const { return runtime->windowsDirectory + QStringLiteral("/nquirel.txt"); }
-    static QByteArray bytesOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    static void put(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    QLabel *label(const char *name) const
-    {
-        return tavola->findChild<QLabel *>(QLatin1String(name));
-    }
+    QLabel *label(const char *name) const { return control<QLabel>(QLatin1String(name)); }
     QStringList messageTexts() const
     {
         QStringList texts;
@@ -58,8 +40,8 @@ class GameEndTest : public QObject
     // Starts a match: the name typed, the record files as given.
     void start(const QString &name, const QByteArray &recordScore, const QByteArray &holder)
     {
-        put(scorePath(), recordScore);
-        put(namePath(), holder);
+        QVERIFY(writeFile(scorePath(), recordScore));
+        QVERIFY(writeFile(namePath(), holder));
         runtime->promptReplies = {name};
         tavola->Show();
         QVERIFY(QTest::qWaitForWindowExposed(tavola.get()));
@@ -88,17 +70,8 @@ class GameEndTest : public QObject
     QAction *nuovo() const { return tavola->menuBar()->actions().at(2); }
 
 private slots:
-    void init()
-    {
-        runtime = std::make_unique<FakeRuntime>();
-        sound = std::make_unique<FakeSound>();
-        tavola = std::make_unique<Tavola>(*runtime, *sound);
-    }
-    void cleanup()
-    {
-        tavola.reset();
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
+    void init() { makeWindow(); }
+    void cleanup() { QVERIFY(destroyWindow()); }
 
     void timeUpWithNoScoreSaysGoodbyeAndWritesNothing()
     {
@@ -107,8 +80,8 @@ private slots:
         runOutTheClock();
         QCOMPARE(messageTexts(), QStringList{goodbye});
         QCOMPARE(runtime->endStatus, std::optional<int>(0));
-        QCOMPARE(bytesOf(scorePath()), QByteArray());
-        QCOMPARE(bytesOf(namePath()), QByteArray());
+        QCOMPARE(fileBytes(scorePath()), QByteArray());
+        QCOMPARE(fileBytes(namePath()), QByteArray());
     }
 
     void recordDecision_data()
@@ -136,12 +109,12 @@ private slots:
         QCOMPARE(runtime->endStatus, std::optional<int>(0));
         if (saved) {
             QCOMPARE(messageTexts(), QStringList({goodbye, recordMessage}));
-            QCOMPARE(bytesOf(scorePath()), QByteArray::number(score) + "\r\n");
-            QCOMPARE(bytesOf(namePath()), QByteArray("Bo Lu \r\n"));
+            QCOMPARE(fileBytes(scorePath()), QByteArray::number(score) + "\r\n");
+            QCOMPARE(fileBytes(namePath()), QByteArray("Bo Lu \r\n"));
         } else {
             QCOMPARE(messageTexts(), QStringList{goodbye});
-            QCOMPARE(bytesOf(scorePath()), recordScore);
-            QCOMPARE(bytesOf(namePath()), QByteArray("Anna\r\n"));
+            QCOMPARE(fileBytes(scorePath()), recordScore);
+            QCOMPARE(fileBytes(namePath()), QByteArray("Anna\r\n"));
         }
     }
 
@@ -153,8 +126,8 @@ private slots:
         exit->click();
         QCOMPARE(messageTexts(), QStringList{recordMessage});
         QCOMPARE(runtime->endStatus, std::optional<int>(0));
-        QCOMPARE(bytesOf(scorePath()), QByteArray("2\r\n"));
-        QCOMPARE(bytesOf(namePath()), QByteArray("Lia\r\n"));
+        QCOMPARE(fileBytes(scorePath()), QByteArray("2\r\n"));
+        QCOMPARE(fileBytes(namePath()), QByteArray("Lia\r\n"));
     }
 
     void exitButtonWithoutARecordJustEnds()
@@ -162,7 +135,7 @@ private slots:
         start(QStringLiteral("Lia"), "5\r\n", "Anna\r\n");
         QVERIFY_THROWS_EXCEPTION(ProgramEnd, tavola->cmdExit_Click());
         QCOMPARE(messageTexts(), QStringList());
-        QCOMPARE(bytesOf(scorePath()), QByteArray("5\r\n"));
+        QCOMPARE(fileBytes(scorePath()), QByteArray("5\r\n"));
     }
 
     void tickDuringTheGoodbyeBoxStartsNoSecondEnd()
@@ -261,7 +234,7 @@ private slots:
         QCOMPARE(label("lblconto")->text(), QStringLiteral("00:05:00"));
         QCOMPARE(label("lblpunti")->text(), QStringLiteral("1\r\n"));
         QCOMPARE(label("lblnome")->text(), QStringLiteral("Anna\r\n"));
-        QCOMPARE(bytesOf(scorePath()), QByteArray("1\r\n"));
+        QCOMPARE(fileBytes(scorePath()), QByteArray("1\r\n"));
         QVERIFY(!tavola->findChild<QAbstractButton *>(QStringLiteral("cmdNext"))->isEnabled());
         // The reloaded window asks its first question when shown.
         QVERIFY(QTest::qWaitForWindowExposed(tavola.get()));

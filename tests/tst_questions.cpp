@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Asking a question, filtering keys and judging answers, through the real
 // window with a scripted runtime.
-#include "fakes.h"
 #include "runtime/apppath.h"
 #include "runtime/qtsoundplayer.h"
 #include "ui/answerfield.h"
 #include "ui/backdrop.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,25 +17,10 @@
 
 #include <memory>
 
-class QuestionsTest : public QObject
+class QuestionsTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    FakeRuntime *runtime = nullptr;
-    FakeSound *sound = nullptr;
-    std::unique_ptr<FakeRuntime> runtimeOwner;
-    std::unique_ptr<FakeSound> soundOwner;
-    std::unique_ptr<Tavola> tavola;
-
-    template <typename T = QWidget>
-    T *control(const char *name) const
-    {
-        T *widget = tavola->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
-    QString caption(const char *name) const { return control<QLabel>(name)->text(); }
     QLineEdit *answerBox() const { return control<QLineEdit>("txtAnswer"); }
     Backdrop *backdrop() const { return static_cast<Backdrop *>(tavola->centralWidget()); }
     QColor surfaceAt(int x, int y) const { return backdrop()->surface().pixelColor(x, y); }
@@ -57,23 +42,15 @@ class QuestionsTest : public QObject
 private slots:
     void init()
     {
-        runtimeOwner = std::make_unique<FakeRuntime>();
-        soundOwner = std::make_unique<FakeSound>();
-        runtime = runtimeOwner.get();
-        sound = soundOwner.get();
-        tavola = std::make_unique<Tavola>(*runtime, *sound);
+        makeWindow();
         tavola->Show();
         QVERIFY(QTest::qWaitForWindowExposed(tavola.get()));
         QTRY_VERIFY(!caption("lblNum1").isEmpty());
         tavola->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(tavola.get()));
     }
-    void cleanup()
-    {
-        tavola.reset();
-        // The window owns every control and box: nothing outlives it.
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
+    // The window owns every control and box: nothing outlives it.
+    void cleanup() { QVERIFY(destroyWindow()); }
 
     void showingTheWindowAsksTheFirstQuestionOnce()
     {

@@ -2,10 +2,10 @@
 // The record files: their exact bytes, start-up that changes nothing, saves
 // that never lose the old record, and nothing in the shared directory
 // followed blindly.
-#include "fakes.h"
 #include "runtime/failure.h"
 #include "runtime/textfiles.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,21 +23,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // The failure's message, or "" when the call did not fail.
 template <typename Call>
 QString failureOf(Call &&call)
@@ -52,21 +37,14 @@ QString failureOf(Call &&call)
 
 } // namespace
 
-class RecordFilesTest : public QObject
+class RecordFilesTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<FakeRuntime> runtime;
-    std::unique_ptr<FakeSound> sound;
-    std::unique_ptr<Tavola> tavola;
 
     QString score() const { return dir->path() + QStringLiteral("/quirel.txt"); }
     QString name() const { return dir->path() + QStringLiteral("/nquirel.txt"); }
-    QString caption(const char *control) const
-    {
-        return tavola->findChild<QLabel *>(QLatin1String(control))->text();
-    }
     QStringList entries() const
     {
         return QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
@@ -82,15 +60,13 @@ private slots:
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        runtime = std::make_unique<FakeRuntime>();
-        sound = std::make_unique<FakeSound>();
-        tavola = std::make_unique<Tavola>(*runtime, *sound);
+        makeWindow();
         tavola->Show();
         tavola->matchState().windowsDir = dir->path() + u'/';
     }
     void cleanup()
     {
-        tavola.reset();
+        QVERIFY(destroyWindow());
         dir.reset();
     }
 
@@ -105,7 +81,7 @@ private slots:
     {
         const QString missing = dir->path() + QStringLiteral("/missing");
         QVERIFY(failureOf([&] { existingDirectory(missing); }).contains(missing));
-        put(score(), "1");
+        QVERIFY(writeFile(score(), "1"));
         const QString message = failureOf([&] { existingDirectory(score()); });
         QVERIFY(message.contains(score()));
         QVERIFY(message.contains(u"non è una cartella"));
@@ -115,8 +91,8 @@ private slots:
     {
         tavola->EnsureRecordFiles();
         tavola->LoadRecord();
-        QCOMPARE(bytesOf(score()), QByteArray());
-        QCOMPARE(bytesOf(name()), QByteArray());
+        QCOMPARE(fileBytes(score()), QByteArray());
+        QCOMPARE(fileBytes(name()), QByteArray());
         QCOMPARE(caption("lblpunti"), QString());
         QCOMPARE(caption("lblnome"), QString());
         struct stat info
@@ -128,12 +104,12 @@ private slots:
 
     void startUpChangesNoExistingFile()
     {
-        put(score(), "15\r\nnote di mano\r\n");
-        put(name(), "Anna\r\n");
+        QVERIFY(writeFile(score(), "15\r\nnote di mano\r\n"));
+        QVERIFY(writeFile(name(), "Anna\r\n"));
         tavola->EnsureRecordFiles();
         tavola->LoadRecord();
-        QCOMPARE(bytesOf(score()), QByteArray("15\r\nnote di mano\r\n"));
-        QCOMPARE(bytesOf(name()), QByteArray("Anna\r\n"));
+        QCOMPARE(fileBytes(score()), QByteArray("15\r\nnote di mano\r\n"));
+        QCOMPARE(fileBytes(name()), QByteArray("Anna\r\n"));
         // Read whole, line ends and all.
         QCOMPARE(caption("lblpunti"), QStringLiteral("15\r\nnote di mano\r\n"));
         QCOMPARE(caption("lblnome"), QStringLiteral("Anna\r\n"));
@@ -161,8 +137,8 @@ private slots:
         QFETCH(QByteArray, nameBytes);
         tavola->EnsureRecordFiles();
         tavola->SaveRecord(scoreText, holder);
-        QCOMPARE(bytesOf(score()), scoreText.toLatin1() + "\r\n");
-        QCOMPARE(bytesOf(name()), nameBytes);
+        QCOMPARE(fileBytes(score()), scoreText.toLatin1() + "\r\n");
+        QCOMPARE(fileBytes(name()), nameBytes);
         tavola->LoadRecord();
         QCOMPARE(caption("lblpunti"), scoreText + QStringLiteral("\r\n"));
         QCOMPARE(caption("lblnome"), holder + QStringLiteral("\r\n"));
@@ -175,24 +151,24 @@ private slots:
     void twelveRightAnswersGiveFourBytes()
     {
         tavola->SaveRecord(QStringLiteral("12"), QString());
-        QCOMPARE(bytesOf(score()), QByteArray::fromHex("31320d0a"));
-        QCOMPARE(bytesOf(name()), QByteArray::fromHex("0d0a"));
+        QCOMPARE(fileBytes(score()), QByteArray::fromHex("31320d0a"));
+        QCOMPARE(fileBytes(name()), QByteArray::fromHex("0d0a"));
     }
 
     void saveCutsALongerFileBackToTheOneLine()
     {
-        put(score(), QByteArray(5000, '9') + "\r\nmore\r\n");
-        put(name(), "a very long name written by hand\r\nand a second line\r\n");
+        QVERIFY(writeFile(score(), QByteArray(5000, '9') + "\r\nmore\r\n"));
+        QVERIFY(writeFile(name(), "a very long name written by hand\r\nand a second line\r\n"));
         tavola->SaveRecord(QStringLiteral("7"), QStringLiteral("Lia"));
-        QCOMPARE(bytesOf(score()), QByteArray("7\r\n"));
-        QCOMPARE(bytesOf(name()), QByteArray("Lia\r\n"));
+        QCOMPARE(fileBytes(score()), QByteArray("7\r\n"));
+        QCOMPARE(fileBytes(name()), QByteArray("Lia\r\n"));
     }
 
     void saveThatCannotWriteLeavesTheOldRecordWhole()
     {
         // A file-size limit makes the write itself fail, halfway through.
-        put(score(), "8\r\n");
-        put(name(), "Anna\r\n");
+        QVERIFY(writeFile(score(), "8\r\n"));
+        QVERIFY(writeFile(name(), "Anna\r\n"));
         rlimit old{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
         rlimit tiny = old;
@@ -202,20 +178,20 @@ private slots:
             failureOf([&] { tavola->SaveRecord(QStringLiteral("12345"), QStringLiteral("Bo")); });
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
         QVERIFY(message.contains(score()));
-        QCOMPARE(bytesOf(score()), QByteArray("8\r\n"));
-        QCOMPARE(bytesOf(name()), QByteArray("Anna\r\n"));
+        QCOMPARE(fileBytes(score()), QByteArray("8\r\n"));
+        QCOMPARE(fileBytes(name()), QByteArray("Anna\r\n"));
         QCOMPARE(entries(), QStringList({"nquirel.txt", "quirel.txt"}));
     }
 
     void directoryAtTheNamePathFailsAfterTheScoreIsWhole()
     {
-        put(score(), "8\r\n");
+        QVERIFY(writeFile(score(), "8\r\n"));
         QVERIFY(QDir().mkdir(name()));
         const QString message =
             failureOf([&] { tavola->SaveRecord(QStringLiteral("9"), QStringLiteral("Bo")); });
         QVERIFY(message.contains(name()));
         QVERIFY(message.contains(u"cartella"));
-        QCOMPARE(bytesOf(score()), QByteArray("9\r\n"));
+        QCOMPARE(fileBytes(score()), QByteArray("9\r\n"));
         QVERIFY(QFileInfo(name()).isDir());
         QCOMPARE(entries(), QStringList({"nquirel.txt", "quirel.txt"}));
     }
@@ -232,9 +208,9 @@ private slots:
         QFETCH(QString, operation);
         QTemporaryDir elsewhere;
         const QString target = elsewhere.path() + QStringLiteral("/precious.txt");
-        put(target, "keep me\n");
+        QVERIFY(writeFile(target, "keep me\n"));
         QVERIFY(QFile::link(target, score()));
-        put(name(), "\r\n");
+        QVERIFY(writeFile(name(), "\r\n"));
         const QString message = failureOf([&] {
             if (operation == u"ensure")
                 tavola->EnsureRecordFiles();
@@ -245,7 +221,7 @@ private slots:
         });
         QVERIFY(message.contains(score()));
         QVERIFY(message.contains(u"collegamento simbolico"));
-        QCOMPARE(bytesOf(target), QByteArray("keep me\n"));
+        QCOMPARE(fileBytes(target), QByteArray("keep me\n"));
         QVERIFY(QFileInfo(score()).isSymLink());
     }
 
@@ -260,7 +236,7 @@ private slots:
     void fifoAtARecordPathFailsWithoutWaiting()
     {
         QCOMPARE(::mkfifo(QFile::encodeName(score()).constData(), 0666), 0);
-        put(name(), "\r\n");
+        QVERIFY(writeFile(name(), "\r\n"));
         QVERIFY(failureOf([&] { tavola->LoadRecord(); }).contains(u"non è un file normale"));
         QVERIFY(failureOf([&] { tavola->EnsureRecordFiles(); }).contains(score()));
         QVERIFY(failureOf([&] {
@@ -270,7 +246,7 @@ private slots:
 
     void hugeFileIsReadOnlyUpToItsLimit()
     {
-        put(score(), QByteArray(10 * 1024 * 1024, '7'));
+        QVERIFY(writeFile(score(), QByteArray(10 * 1024 * 1024, '7')));
         const QString text = tavola->Leggifiletxt(score());
         QCOMPARE(text.size(), maxTextFileBytes);
         QVERIFY(text.startsWith(u"777"));
@@ -278,9 +254,9 @@ private slots:
 
     void invalidBytesReadAsReplacementCharacters()
     {
-        put(name(), QByteArray("Lu\xff\xfe"
-                               "ca\0!\r\n",
-                               9));
+        QVERIFY(writeFile(name(), QByteArray("Lu\xff\xfe"
+                                             "ca\0!\r\n",
+                                             9)));
         QCOMPARE(tavola->Leggifiletxt(name()), QString::fromUtf16(u"Lu\uFFFD\uFFFDca\0!\r\n", 9));
     }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start of a match and its countdown clock.
-#include "fakes.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,18 +12,10 @@
 
 #include <memory>
 
-class StartUpTest : public QObject
+class StartUpTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<FakeRuntime> runtime;
-    std::unique_ptr<FakeSound> sound;
-    std::unique_ptr<Tavola> tavola;
-
-    QString caption(const char *name) const
-    {
-        return tavola->findChild<QLabel *>(QLatin1String(name))->text();
-    }
     QTimer *timer() const { return tavola->findChild<QTimer *>(QStringLiteral("Timer1")); }
     QString recordFile(const char *name) const
     {
@@ -31,17 +23,8 @@ class StartUpTest : public QObject
     }
 
 private slots:
-    void init()
-    {
-        runtime = std::make_unique<FakeRuntime>();
-        sound = std::make_unique<FakeSound>();
-        tavola = std::make_unique<Tavola>(*runtime, *sound);
-    }
-    void cleanup()
-    {
-        tavola.reset();
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
+    void init() { makeWindow(); }
+    void cleanup() { QVERIFY(destroyWindow()); }
 
     void startUpAsksTheNameAndGreets_data()
     {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own behaviour: its caption, its controls as designed, tool
 // tips, focus order, labels that fit their text, the menu bar.
-#include "fakes.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,38 +14,19 @@
 
 #include <memory>
 
-class WindowTest : public QObject
+class WindowTest : public QObject, WindowFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<FakeRuntime> runtime;
-    std::unique_ptr<FakeSound> sound;
-    std::unique_ptr<Tavola> tavola;
-
-    template <typename T = QWidget>
-    T *control(const QString &name) const
-    {
-        T *widget = tavola->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
 
 private slots:
     void init()
     {
-        runtime = std::make_unique<FakeRuntime>();
-        sound = std::make_unique<FakeSound>();
-        tavola = std::make_unique<Tavola>(*runtime, *sound);
+        makeWindow();
         tavola->Show();
         QVERIFY(QTest::qWaitForWindowExposed(tavola.get()));
         QTRY_VERIFY(!control<QLabel>(QStringLiteral("lblNum1"))->text().isEmpty());
     }
-    void cleanup()
-    {
-        tavola.reset();
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
+    void cleanup() { QVERIFY(destroyWindow()); }
 
     void windowOpensMaximisedWithItsCaption()
     {
