@@ -73,17 +73,6 @@ private slots:
     void init() { makeWindow(); }
     void cleanup() { QVERIFY(destroyWindow()); }
 
-    void timeUpWithNoScoreSaysGoodbyeAndWritesNothing()
-    {
-        // 0 against an empty record: no save, no record message, status 0.
-        start(QStringLiteral("Anna"), "", "");
-        runOutTheClock();
-        QCOMPARE(messageTexts(), QStringList{goodbye});
-        QCOMPARE(runtime->endStatus, std::optional<int>(0));
-        QCOMPARE(fileBytes(scorePath()), QByteArray());
-        QCOMPARE(fileBytes(namePath()), QByteArray());
-    }
-
     void recordDecision_data()
     {
         QTest::addColumn<QByteArray>("recordScore");
@@ -128,14 +117,6 @@ private slots:
         QCOMPARE(runtime->endStatus, std::optional<int>(0));
         QCOMPARE(fileBytes(scorePath()), QByteArray("2\r\n"));
         QCOMPARE(fileBytes(namePath()), QByteArray("Lia\r\n"));
-    }
-
-    void exitButtonWithoutARecordJustEnds()
-    {
-        start(QStringLiteral("Lia"), "5\r\n", "Anna\r\n");
-        QVERIFY_THROWS_EXCEPTION(ProgramEnd, tavola->cmdExit_Click());
-        QCOMPARE(messageTexts(), QStringList());
-        QCOMPARE(fileBytes(scorePath()), QByteArray("5\r\n"));
     }
 
     void tickDuringTheGoodbyeBoxStartsNoSecondEnd()

@@ -67,19 +67,6 @@ private slots:
         QCOMPARE(caption("lblNum1"), first);
     }
 
-    void questionClearsTheBoxAndTheMessageAndFocusesTheBox()
-    {
-        answer(QStringLiteral("5"));
-        QVERIFY(control("cmdNext")->isEnabled());
-        ask(42);
-        QCOMPARE(answerBox()->text(), QString());
-        QCOMPARE(caption("lblMessage"), QString());
-        QCOMPARE(tavola->matchState().expectedAnswer, 43);
-        QVERIFY(!control("cmdNext")->isEnabled());
-        QCOMPARE(QApplication::focusWidget(), answerBox());
-        QCOMPARE(runtime->reseeds, 2);
-    }
-
     void zeroIsDrawnAgainUntilTheNumberIsOneToNinetyNine()
     {
         // floor(v * 100) = 0 twice: n is drawn a third time, never shown as 0.
@@ -143,14 +130,6 @@ private slots:
         QFETCH(QString, shown);
         QTest::keyClicks(answerBox(), typed);
         QCOMPARE(answerBox()->text(), shown);
-    }
-
-    void accentedLetterIsSwallowed()
-    {
-        QTest::sendKeyEvent(QTest::Click, answerBox(), Qt::Key_Egrave, QStringLiteral("è"),
-                            Qt::NoModifier);
-        QTest::keyClicks(answerBox(), QStringLiteral("7"));
-        QCOMPARE(answerBox()->text(), QStringLiteral("7"));
     }
 
     void editingKeysWorkAsUsual()
@@ -267,20 +246,6 @@ private slots:
         QCOMPARE(caption("lblMessage"), message);
     }
 
-    void countersKeepTheirOwnCounts()
-    {
-        // A right answer leaves the wrong count alone, and the total is the sum.
-        ask(20);
-        answer(QStringLiteral("1"));
-        ask(30);
-        answer(QStringLiteral("31"));
-        ask(40);
-        answer(QStringLiteral("41"));
-        QCOMPARE(caption("lblScore"), QStringLiteral("2"));
-        QCOMPARE(caption("lblScore1"), QStringLiteral("1"));
-        QCOMPARE(caption("lblScore2"), QStringLiteral("3"));
-    }
-
     void everyEnterIsJudgedAgain()
     {
         // Nothing marks a question answered: two Enters count twice.
@@ -354,18 +319,6 @@ private slots:
         // What the window shows is the surface.
         const QImage shown = backdrop()->grab().toImage();
         QCOMPARE(shown.pixelColor(w - 1, h - 1), QColor(t, t, 255));
-    }
-
-    void wrongAnswerBlackensUntilTheNextQuestion()
-    {
-        ask(8, 14);
-        answer(QStringLiteral("1"));
-        const int w = backdrop()->width(), h = backdrop()->height();
-        QCOMPARE(surfaceAt(0, 0), QColor(Qt::black));
-        QCOMPARE(surfaceAt(w - 1, h - 1), QColor(Qt::black));
-        QCOMPARE(backdrop()->grab().toImage().pixelColor(w / 2, h - 1), QColor(Qt::black));
-        ask(8, 14);
-        QCOMPARE(surfaceAt(w - 1, h - 1), QColor(140, 140, 255));
     }
 
     void counterOverflowIsARunTimeFailure_data()

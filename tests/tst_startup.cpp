@@ -87,16 +87,6 @@ private slots:
         QCOMPARE(caption("lblnome"), QString());
     }
 
-    void storedRecordIsShown()
-    {
-        QFile score(recordFile("quirel.txt"));
-        QVERIFY(score.open(QIODevice::WriteOnly));
-        score.write("17\r\n");
-        score.close();
-        tavola->Show();
-        QCOMPARE(caption("lblpunti"), QStringLiteral("17\r\n"));
-    }
-
     void missingRecordDirectoryEndsBeforeTheWindowShows()
     {
         runtime->windowsDirectory = runtime->recordDir.path() + QStringLiteral("/gone");
@@ -143,16 +133,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ProgramEnd, tavola->Timer1_Timer());
         QCOMPARE(runtime->messages.size(), 1);
         QCOMPARE(runtime->messages.first().text, QStringLiteral("Ciao, alla prossima sfida. "));
-    }
-
-    void theDisplayNotTheFieldsSaysTimeIsUp()
-    {
-        // The tick tests the caption: a display of "00:00:00" ends the game
-        // whatever the fields hold.
-        tavola->Show();
-        tavola->findChild<QLabel *>(QStringLiteral("lblconto"))
-            ->setText(QStringLiteral("00:00:00"));
-        QVERIFY_THROWS_EXCEPTION(ProgramEnd, tavola->Timer1_Timer());
     }
 
     void realTimerTicksOnceASecond()

@@ -28,13 +28,6 @@ private slots:
     }
     void cleanup() { QVERIFY(destroyWindow()); }
 
-    void windowOpensMaximisedWithItsCaption()
-    {
-        QVERIFY(tavola->windowState() & Qt::WindowMaximized);
-        QCOMPARE(tavola->windowTitle(), QStringLiteral("Sequilla "));
-        QVERIFY(!tavola->windowIcon().isNull());
-    }
-
     void minimisingChangesTheCaptionForGood()
     {
         // Restoring or maximising afterwards keeps "Fattorama".
@@ -55,27 +48,6 @@ private slots:
         tavola->showMaximized();
         QCOMPARE(tavola->windowTitle(), QStringLiteral("Sequilla "));
         QCOMPARE(control(QStringLiteral("lblMessage"))->geometry(), before);
-    }
-
-    void controlsStandWhereDesigned_data()
-    {
-        // Twips at 15 a pixel, from the client area's top-left corner.
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("rect");
-        QTest::newRow("txtAnswer") << "txtAnswer" << QRect(544, 0, 185, 118);
-        QTest::newRow("cmdNext") << "cmdNext" << QRect(280, 352, 121, 73);
-        QTest::newRow("cmdExit") << "cmdExit" << QRect(512, 352, 137, 73);
-        QTest::newRow("Label7") << "Label7" << QRect(344, 8, 57, 113);
-        QTest::newRow("Label12") << "Label12" << QRect(8, 504, 217, 41);
-        QTest::newRow("lblconto") << "lblconto" << QRect(0, 152, 105, 33);
-        QTest::newRow("lblMessage") << "lblMessage" << QRect(112, 136, 441, 41);
-        QTest::newRow("Image1") << "Image1" << QRect(32, 112, 32, 32);
-    }
-    void controlsStandWhereDesigned()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, rect);
-        QCOMPARE(control(name)->geometry(), rect);
     }
 
     void toolTipsReadExactly_data()
@@ -100,28 +72,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, tip);
         QCOMPARE(control(name)->toolTip(), tip);
-    }
-
-    void designTextsAreInPlace_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("record caption") << "Label12"
-                                        << "Il record  è di ";
-        QTest::newRow("counters start at 0") << "lblScore2"
-                                             << "0";
-        QTest::newRow("clock shown by the start-up") << "lblconto"
-                                                     << "00:05:00";
-        QTest::newRow("player caption") << "Label14"
-                                        << "Sfidante";
-        QTest::newRow("the fixed addend") << "Label7"
-                                          << "1";
-    }
-    void designTextsAreInPlace()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QCOMPARE(control<QLabel>(name)->text(), text);
     }
 
     void buttonsCarryAccessKeysAndPictures()
@@ -184,37 +134,6 @@ private slots:
         QVERIFY(name->width() > emptyWidth + 100);
         QCOMPARE(name->width(),
                  name->fontMetrics().horizontalAdvance(name->text()) + 2 * name->frameWidth() + 2);
-    }
-
-    void labelThatDoesNotFitKeepsItsSize()
-    {
-        auto *message = static_cast<DesignLabel *>(control<QLabel>(QStringLiteral("lblMessage")));
-        const QRect before = message->geometry();
-        message->setCaption(QStringLiteral("Esatto! Bartolomeo Massimiliano sei forte!"));
-        QCOMPARE(message->geometry(), before);
-    }
-
-    void menuBarHoldsCreditsNewMatchAndDedication()
-    {
-        const QList<QAction *> bar = tavola->menuBar()->actions();
-        QStringList names;
-        for (const QAction *action : bar)
-            names << action->objectName();
-        QCOMPARE(names, QStringList({"wp", "Ciao", "Next", "agli"}));
-        QCOMPARE(bar.at(2)->text(), QStringLiteral("nuovo"));
-        QVERIFY(bar.at(3)->text().startsWith(u"*** ") && bar.at(3)->text().endsWith(u" ***"));
-        QCOMPARE(bar.at(0)->menu()->actions().first()->objectName(), QStringLiteral("v"));
-        QCOMPARE(bar.at(1)->menu()->actions().first()->objectName(), QStringLiteral("a"));
-    }
-
-    void pointersAreTheDesignedOnes()
-    {
-        QCOMPARE(control(QStringLiteral("cmdExit"))->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(control(QStringLiteral("txtAnswer"))->cursor().shape(), Qt::IBeamCursor);
-        QCOMPARE(control(QStringLiteral("lblMessage"))->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(tavola->centralWidget()->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(tavola->centralWidget()->cursor().pixmap().deviceIndependentSize(),
-                 QSizeF(48, 48));
     }
 };
 
