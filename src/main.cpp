@@ -5,8 +5,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A record write past a file-size limit must fail with a report, not kill.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sequilla"));
     installItalianTranslations();
