@@ -135,6 +135,40 @@ private slots:
         QCOMPARE(name->width(),
                  name->fontMetrics().horizontalAdvance(name->text()) + 2 * name->frameWidth() + 2);
     }
+
+    void screenReaderNamesEveryControlAChildUses_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::newRow("the player, no name typed") << "lblnome1"
+                                                   << "Sfidante: ";
+        QTest::newRow("the answer box") << "txtAnswer"
+                                        << "Risultato";
+        QTest::newRow("the right count") << "lblScore"
+                                         << "Risposte esatte: 0";
+        QTest::newRow("the time left") << "lblconto"
+                                       << "Tempo restante: 00:05:00";
+        QTest::newRow("the exit button") << "cmdExit"
+                                         << "Esci";
+    }
+    void screenReaderNamesEveryControlAChildUses()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, accessibleName);
+        QCOMPARE(control(name)->accessibleName(), accessibleName);
+        QVERIFY(!control(name)->accessibleDescription().isEmpty());
+    }
+
+    void screenReaderNameFollowsTheJudgement()
+    {
+        qint16 enter = 13;
+        tavola->txtAnswer_KeyPress(enter);
+        QCOMPARE(
+            control(QStringLiteral("lblMessage"))->accessibleName(),
+            QStringLiteral("Giudizio: Sbagliato!! %1").arg(tavola->matchState().expectedAnswer));
+        QCOMPARE(control(QStringLiteral("lblScore1"))->accessibleName(),
+                 QStringLiteral("Risposte errate: 1"));
+    }
 };
 
 QTEST_MAIN(WindowTest)

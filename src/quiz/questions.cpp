@@ -97,6 +97,7 @@ void Tavola::txtAnswer_KeyPress(qint16 &key)
     lblScore->setCaption(FormatNumber(m_state.correctCount, u"####0"));
     lblScore2->setCaption(
         FormatNumber(checkedAdd(m_state.correctCount, m_state.wrongCount), u"####0"));
+    lblMessage->announce();
     cmdNext->setEnabled(true);
     cmdNext->setFocus();
 }

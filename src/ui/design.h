@@ -91,6 +91,15 @@ struct Control
     std::string_view disabledPicture = {};
 };
 
+/// What a screen reader says of a control: its name (for a label that shows
+/// a value, the name comes before the value) and what it is for.
+struct Accessible
+{
+    std::string_view control;
+    std::u16string_view name;
+    std::u16string_view description;
+};
+
 inline constexpr Font buttonFont{Face::MsSansSerif, 8.25, true};
 inline constexpr Font sumFont{Face::Arial, 72, true};
 inline constexpr Font counterFont{Face::TimesNewRoman, 36, true};
@@ -296,6 +305,21 @@ inline constexpr std::array controls{
             systemColour,
             {4680, 5640, 855, 615},
             Plain},
+};
+
+inline constexpr std::array accessibles{
+    Accessible{"lblNum1", u"Numero", u"Il numero a cui aggiungere uno"},
+    Accessible{"txtAnswer", u"Risultato", u"Scrivi quanto fa il numero più uno, poi premi Invio"},
+    Accessible{"lblMessage", u"Giudizio", u"Dice se la risposta è esatta o sbagliata"},
+    Accessible{"lblScore", u"Risposte esatte", u"Quante risposte esatte hai dato"},
+    Accessible{"lblScore1", u"Risposte errate", u"Quante risposte sbagliate hai dato"},
+    Accessible{"lblScore2", u"Risposte totali", u"Quante risposte hai dato in tutto"},
+    Accessible{"lblconto", u"Tempo restante", u"Ore, minuti e secondi che restano alla gara"},
+    Accessible{"lblnome1", u"Sfidante", u"Il tuo nome"},
+    Accessible{"lblnome", u"Detentore del record", u"Chi ha fatto il record"},
+    Accessible{"lblpunti", u"Punti del record", u"Il record da battere"},
+    Accessible{"cmdNext", u"Nuovo calcolo", u"Chiede un nuovo calcolo"},
+    Accessible{"cmdExit", u"Esci", u"Termina la gara e registra il record se l'hai battuto"},
 };
 
 /// The window itself.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "designlabel.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 void DesignLabel::setCaption(const QString &text)
@@ -8,6 +9,27 @@ void DesignLabel::setCaption(const QString &text)
     setText(text);
     if (m_fitsText)
         fitToText();
+    updateAccessibleName();
+}
+
+void DesignLabel::setAccessiblePrefix(const QString &prefix)
+{
+    m_accessiblePrefix = prefix;
+    updateAccessibleName();
+}
+
+void DesignLabel::updateAccessibleName()
+{
+    if (!m_accessiblePrefix.isEmpty())
+        setAccessibleName(m_accessiblePrefix + QStringLiteral(": ") + text());
+}
+
+void DesignLabel::announce()
+{
+#if QT_CONFIG(accessibility)
+    QAccessibleEvent event(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
+#endif
 }
 
 void DesignLabel::fitToText()

@@ -17,6 +17,10 @@ public:
 
     void setCaption(const QString &text);
     QString caption() const { return text(); }
+    /// A screen reader names the label with this before its text.
+    void setAccessiblePrefix(const QString &prefix);
+    /// Tells a screen reader to read the label now (a judgement).
+    void announce();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -24,5 +28,8 @@ protected:
 private:
     void fitToText();
 
+    void updateAccessibleName();
+
     bool m_fitsText;
+    QString m_accessiblePrefix;
 };

@@ -207,6 +207,15 @@ void Tavola::buildControls()
     find("lblnome", lblnome);
     find("lblpunti", lblpunti);
 
+    for (const design::Accessible &accessible : design::accessibles) {
+        QWidget *widget = built.value(toQString(accessible.control));
+        if (auto *label = dynamic_cast<DesignLabel *>(widget))
+            label->setAccessiblePrefix(toQString(accessible.name));
+        else
+            widget->setAccessibleName(toQString(accessible.name));
+        widget->setAccessibleDescription(toQString(accessible.description));
+    }
+
     // The system's own pointer over the exit button (the field has its own).
     cmdExit->setCursor(Qt::ArrowCursor);
     Command1->stackUnder(cmdNext);
