@@ -10,8 +10,9 @@ build_packages=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
     fonts-liberation2 fonts-dejavu-core
 )
-# What the tests need besides: an X server of their own and a keyboard robot.
-test_packages=(xvfb xdotool)
+# What the tests need besides: an X server of their own, a keyboard robot,
+# and, for the package test, the Debian and desktop tools.
+test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

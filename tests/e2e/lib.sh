@@ -10,26 +10,34 @@ command -v xdotool >/dev/null || { echo "xdotool missing"; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# The build tree's own record directory: its files are set aside for the
-# test and put back afterwards.
-record_dir=$(dirname "$program")/record
 work=$(mktemp -d)
-for f in quirel.txt nquirel.txt; do
-    [ -e "$record_dir/$f" ] && mv "$record_dir/$f" "$work/saved-$f"
-done
+chmod 0755 "$work"
 pid=
+# The build tree's own record directory, unless the caller names another:
+# its files are set aside for the test and put back afterwards.
+if [ -z "${record_dir:-}" ]; then
+    record_dir=$(dirname "$program")/record
+    for f in quirel.txt nquirel.txt; do
+        [ -e "$record_dir/$f" ] && mv "$record_dir/$f" "$work/saved-$f"
+    done
+    restore_record=1
+fi
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    for f in quirel.txt nquirel.txt; do
-        rm -f "$record_dir/$f"
-        [ -e "$work/saved-$f" ] && mv "$work/saved-$f" "$record_dir/$f"
-    done
+    if [ -n "${restore_record:-}" ]; then
+        for f in quirel.txt nquirel.txt; do
+            rm -f "$record_dir/$f"
+            [ -e "$work/saved-$f" ] && mv "$work/saved-$f" "$record_dir/$f"
+        done
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
+# Starts the program; a caller may set launch to a command that runs it
+# (as another user, say).
 start_program() {
-    QT_QPA_PLATFORM=xcb "$program" >"$work/log" 2>&1 &
+    ${launch:-} env QT_QPA_PLATFORM=xcb "$program" >"$work/log" 2>&1 &
     pid=$!
 }
 
@@ -97,3 +105,52 @@ find_main_window() {
     done
     fail "the first question's gradient never appeared"
 }
+
+# Name prompt and greeting, then the window with its first question.
+open_match() { # name
+    start_program
+    answer_box "type:$1" Return
+    answer_box Return
+    find_main_window
+}
+
+# Answers the question on screen right, finding the answer by trying 2..100
+# in turn: every Enter is judged against the same question, and a wrong one
+# changes the wrong count on screen (lblScore1) while the right one does not.
+# Leaves the focus on "Nuovo calcolo".
+answer_right() {
+    local rect="$((cx + 322)),$((cy + 272)),100,59" before after changed answer
+    before=$("$probe" --hash "$rect")
+    for answer in $(seq 2 100); do
+        xdotool type --window "$window" "$answer"
+        xdotool key --window "$window" Return
+        changed=
+        for _ in $(seq 1 20); do
+            sleep 0.05
+            after=$("$probe" --hash "$rect")
+            [ "$after" != "$before" ] && { changed=1; break; }
+        done
+        [ -z "$changed" ] && return 0
+        before=$after
+        # The focus is on "Nuovo calcolo": back to the box, and clear it.
+        xdotool key --window "$window" Tab BackSpace BackSpace BackSpace BackSpace
+    done
+    fail "no answer from 2 to 100 was judged right"
+}
+
+# Exit through its access key, typed on the keyboard.
+press_exit() {
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool key alt+x
+}
+
+# How many pixels of the record line's score and holder are yellow.
+record_shown() {
+    local score holder
+    score=$("$probe" --count "$((cx + 672)),$((cy + 504)),60,37" 255,255,0)
+    holder=$("$probe" --count "$((cx + 208)),$((cy + 504)),120,37" 255,255,0)
+    [ "$score" -gt 0 ] && [ "$holder" -gt 0 ]
+}
+
+# The bytes of a file, in hex.
+hex_of() { od -An -tx1 "$1" | tr -d ' \n'; }
