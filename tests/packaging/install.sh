@@ -73,6 +73,12 @@ play sequilla-pupil2 Bruno 2 || exit 1
     || { echo "FAIL: the record is $(od -c "$record_dir/quirel.txt") $(od -c "$record_dir/nquirel.txt")"; exit 1; }
 echo "the second child beat the first: $(stat -c '%U' "$record_dir/quirel.txt") holds the record"
 
+# Installing the package again runs the same scripts as an upgrade does.
+dpkg -i "$deb" >/dev/null
+[ "$(od -An -c "$record_dir/nquirel.txt" | tr -d ' ')" = 'Bruno\r\n' ] \
+    || { echo "FAIL: reinstalling lost the record"; exit 1; }
+echo "after reinstalling over it: record kept"
+
 apt-get remove -y -q sequilla >/dev/null
 [ ! -e /usr/bin/sequilla ] && [ -f "$record_dir/quirel.txt" ] \
     || { echo "FAIL: remove did not keep the record, or left the program"; exit 1; }
