@@ -6,6 +6,8 @@
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
 
+#include <QTimer>
+
 void Tavola::StartClock()
 {
     Timer1->start();

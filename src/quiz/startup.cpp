@@ -4,6 +4,8 @@
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
 
+#include <QTimer>
+
 void Tavola::Form_Load()
 {
     m_state.correctCount = 0;

@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QTimer>
 #include <QWindow>
 
 Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)

@@ -5,7 +5,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 class AnswerField;
 class Backdrop;
@@ -14,6 +13,7 @@ class PictureButton;
 class QAction;
 class QLabel;
 class QPushButton;
+class QTimer;
 class QWindow;
 class Runtime;
 class SoundPlayer;
@@ -85,8 +85,9 @@ private:
     bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
     bool m_gameEnding = false; // EndGame or cmdExit_Click has begun: ticks do nothing
 
+    QPointer<QWindow> m_watchedWindow; // its first exposure asks the first question
+
     // The controls, owned by the client area m_backdrop.
-    QPointer<QWindow> m_watchedWindow;
     QPointer<Backdrop> m_backdrop;
     AnswerField *txtAnswer = nullptr;
     PictureButton *cmdNext = nullptr;
