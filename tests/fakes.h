@@ -11,7 +11,6 @@
 
 #include <functional>
 #include <optional>
-#include <random>
 
 /// A runtime whose boxes are scripted and recorded, whose random numbers can
 /// be given in advance, whose record directory is a fresh temporary one, and
@@ -58,7 +57,8 @@ public:
         ++randomDraws;
         if (!randoms.isEmpty())
             return randoms.takeFirst();
-        return float(m_engine() >> 8) * 0x1p-24f;
+        // The base generator, never reseeded here: the same draws every run.
+        return Runtime::NextRandom();
     }
     void ReseedFromClock() override { ++reseeds; }
     QString WindowsDirectory() const override { return windowsDirectory; }
@@ -70,9 +70,6 @@ protected:
         throw ProgramEnd{status};
     }
     void showFailure(const QString &message) override { failures.append(message); }
-
-private:
-    std::mt19937 m_engine{20261206};
 };
 
 /// Remembers what it was asked to play.

@@ -21,11 +21,6 @@ QSoundEffect *QtSoundPlayer::effectFor(const QString &path)
     return effect.get();
 }
 
-void QtSoundPlayer::preload(const QString &path)
-{
-    effectFor(path);
-}
-
 void QtSoundPlayer::play(const QString &path)
 {
     QSoundEffect *effect = effectFor(path);

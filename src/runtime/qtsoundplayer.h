@@ -18,8 +18,6 @@ public:
     ~QtSoundPlayer() override;
 
     void play(const QString &path) override;
-    /// Decodes the file ahead of its first play.
-    void preload(const QString &path);
 
 private:
     QSoundEffect *effectFor(const QString &path);

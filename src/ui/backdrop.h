@@ -16,7 +16,6 @@ public:
 
     /// Fills the whole surface with colour, erasing all that was painted.
     void setBackgroundColor(const QColor &colour);
-    QColor backgroundColor() const { return m_colour; }
 
     /// The surface's size in device pixels (the client area as drawn now).
     QSize pixelSize() const;
