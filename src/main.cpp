@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "runtime/deferredsoundplayer.h"
 #include "runtime/qtruntime.h"
-#include "runtime/qtsoundplayer.h"
 #include "ui/tavola.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     installItalianTranslations();
 
     QtRuntime runtime;
-    QtSoundPlayer sound;
+    DeferredSoundPlayer sound(DeferredSoundPlayer::besideProgram());
     Tavola tavola(runtime, sound);
     tavola.Show();
     return QApplication::exec();

@@ -72,10 +72,18 @@ protected:
     void showFailure(const QString &message) override { failures.append(message); }
 };
 
-/// Remembers what it was asked to play.
+/// Remembers what it was asked to warm up and to play.
 class FakeSound final : public SoundPlayer
 {
 public:
+    QList<QStringList> warmUps;
+    std::function<void()> onWarmUp;
     QStringList played;
+    void warmUp(const QStringList &paths) override
+    {
+        warmUps.append(paths);
+        if (onWarmUp)
+            onWarmUp();
+    }
     void play(const QString &path) override { played.append(path); }
 };

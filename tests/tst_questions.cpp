@@ -2,7 +2,7 @@
 // Asking a question, filtering keys and judging answers, through the real
 // window with a scripted runtime.
 #include "runtime/apppath.h"
-#include "runtime/qtsoundplayer.h"
+#include "runtime/deferredsoundplayer.h"
 #include "ui/answerfield.h"
 #include "ui/backdrop.h"
 #include "ui/tavola.h"
@@ -13,6 +13,8 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -321,6 +323,41 @@ private slots:
         QCOMPARE(shown.pixelColor(w - 1, h - 1), QColor(t, t, 255));
     }
 
+    void drawingStaysAsDrawnWhenTheSurfaceIsResized_data()
+    {
+        QTest::addColumn<QSize>("drawnAt");
+        QTest::addColumn<QSize>("between"); // a size the surface passes through
+        QTest::addColumn<QSize>("shownAt");
+        QTest::newRow("grown: the new strip is background")
+            << QSize(400, 300) << QSize(400, 300) << QSize(600, 450);
+        QTest::newRow("shrunk and grown back: the drawing is whole")
+            << QSize(600, 450) << QSize(300, 200) << QSize(600, 450);
+    }
+    void drawingStaysAsDrawnWhenTheSurfaceIsResized()
+    {
+        QFETCH(QSize, drawnAt);
+        QFETCH(QSize, between);
+        QFETCH(QSize, shownAt);
+        Backdrop surface(nullptr);
+        surface.setBackgroundColor(Qt::yellow);
+        surface.resize(drawnAt);
+        surface.draw([](QPainter &painter, QSize size) {
+            painter.fillRect(QRect(QPoint(), size), Qt::blue);
+        });
+        surface.resize(between);
+        surface.resize(shownAt);
+        const QImage shown = surface.grab().toImage();
+        const QPoint lastDrawn(drawnAt.width() - 1, drawnAt.height() - 1);
+        const QPoint corner(shownAt.width() - 1, shownAt.height() - 1);
+        QCOMPARE(shown.pixelColor(lastDrawn), QColor(Qt::blue));
+        QCOMPARE(shown.pixelColor(corner),
+                 QColor(shownAt.width() > drawnAt.width() ? Qt::yellow : Qt::blue));
+        QCOMPARE(surface.surface().pixelColor(corner), shown.pixelColor(corner));
+        // Setting the colour erases every drawing.
+        surface.setBackgroundColor(Qt::black);
+        QCOMPARE(surface.grab().toImage().pixelColor(lastDrawn), QColor(Qt::black));
+    }
+
     void counterOverflowIsARunTimeFailure_data()
     {
         QTest::addColumn<int>("correct");
@@ -349,12 +386,28 @@ private slots:
         QCOMPARE(runtime->randomDraws, draws);
     }
 
-    void judgingWithoutTheSoundFolderIsSilent()
+    void judgingWithoutSoundIsSilent_data()
     {
-        // The real player, pointed at files that do not exist.
-        QtSoundPlayer player;
-        player.play(QStringLiteral("/nonexistent/suoni/Esatto.wav"));
-        player.play(QStringLiteral("/nonexistent/suoni/no.wav"));
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("soundFolder");
+        QTest::newRow("real module, no sound folder")
+            << QStringLiteral(SEQUILLA_SOUND_MODULE) << QStringLiteral("/nonexistent/suoni");
+        QTest::newRow("no module") << QStringLiteral("/nonexistent/libsequilla-sound.so")
+                                   << QStringLiteral(SEQUILLA_SOURCE_DIR "/src/ui/assets/suoni");
+    }
+    void judgingWithoutSoundIsSilent()
+    {
+        QFETCH(QString, module);
+        QFETCH(QString, soundFolder);
+        if (module.startsWith(u"/nonexistent"))
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("^Sequilla: no sound: ")));
+        else
+            QTest::failOnWarning(QRegularExpression(QStringLiteral("no sound")));
+        DeferredSoundPlayer player(module);
+        player.warmUp(
+            {soundFolder + QStringLiteral("/Esatto.wav"), soundFolder + QStringLiteral("/no.wav")});
+        player.play(soundFolder + QStringLiteral("/no.wav"));
         FakeRuntime quietRuntime;
         Tavola quiet(quietRuntime, player);
         quiet.Show();
@@ -365,6 +418,28 @@ private slots:
                     ->text()
                     .startsWith(u"Sbagliato!! "));
         QVERIFY(quietRuntime.failures.isEmpty());
+    }
+
+    void soundsAreWarmedUpOnceAfterTheFirstQuestion()
+    {
+        // Warming up loads the sound system: it must come after the first
+        // question is on screen, and only once whatever the window goes
+        // through.
+        destroyWindow();
+        makeWindow();
+        QString questionAtWarmUp;
+        sound->onWarmUp = [&] { questionAtWarmUp = caption("lblNum1"); };
+        tavola->Show();
+        QTRY_COMPARE(sound->warmUps.size(), 1);
+        QVERIFY(!questionAtWarmUp.isEmpty());
+        QCOMPARE(sound->warmUps.first(),
+                 QStringList(
+                     {QCoreApplication::applicationDirPath() + QStringLiteral("/suoni/Esatto.wav"),
+                      QCoreApplication::applicationDirPath() + QStringLiteral("/suoni/no.wav")}));
+        tavola->hide();
+        tavola->Show();
+        QTest::qWait(50);
+        QCOMPARE(sound->warmUps.size(), 1);
     }
 };
 

@@ -25,6 +25,16 @@ enum : qint16
     Enter = 13
 };
 
+QString rightSound()
+{
+    return AppPath() + QStringLiteral("/suoni/Esatto.wav");
+}
+
+QString wrongSound()
+{
+    return AppPath() + QStringLiteral("/suoni/no.wav");
+}
+
 // A whole number 0..k-1 from the runtime's generator.
 qint16 draw(Runtime &runtime, int k)
 {
@@ -85,12 +95,12 @@ void Tavola::txtAnswer_KeyPress(qint16 &key)
         m_state.correctCount = checkedAdd(m_state.correctCount, 1);
         lblMessage->setCaption(QStringLiteral("Esatto! ") + m_state.playerName +
                                QStringLiteral(" sei forte!"));
-        PlayWave(AppPath() + QStringLiteral("/suoni/Esatto.wav"));
+        PlayWave(rightSound());
     } else {
         m_state.wrongCount = checkedAdd(m_state.wrongCount, 1);
         lblMessage->setCaption(QStringLiteral("Sbagliato!! ") +
                                FormatNumber(m_state.expectedAnswer, u"####0"));
-        PlayWave(AppPath() + QStringLiteral("/suoni/no.wav"));
+        PlayWave(wrongSound());
         m_backdrop->setBackgroundColor(Qt::black);
         lblScore1->setCaption(FormatNumber(m_state.wrongCount, u"###0"));
     }
@@ -105,4 +115,9 @@ void Tavola::txtAnswer_KeyPress(qint16 &key)
 void Tavola::PlayWave(const QString &path)
 {
     m_sound.play(path);
+}
+
+void Tavola::PrepareSounds()
+{
+    m_sound.warmUp({rightSound(), wrongSound()});
 }

@@ -21,6 +21,13 @@ QSoundEffect *QtSoundPlayer::effectFor(const QString &path)
     return effect.get();
 }
 
+void QtSoundPlayer::warmUp(const QStringList &paths)
+{
+    // Each effect decodes its file in the background from here on.
+    for (const QString &path : paths)
+        effectFor(path);
+}
+
 void QtSoundPlayer::play(const QString &path)
 {
     QSoundEffect *effect = effectFor(path);
@@ -31,4 +38,10 @@ void QtSoundPlayer::play(const QString &path)
         effect->stop();
         effect->play();
     }
+}
+
+// What the program looks up when it loads this module.
+extern "C" Q_DECL_EXPORT SoundPlayer *sequillaCreateSoundPlayer()
+{
+    return new QtSoundPlayer;
 }

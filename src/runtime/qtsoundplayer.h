@@ -9,14 +9,16 @@
 
 class QSoundEffect;
 
-/// Qt Multimedia's low-latency effects, one per file, made on first use and
-/// kept, so that a sound starts at once from its second play on.
+/// Qt Multimedia's low-latency effects, one per file, made when warming up
+/// (or on first use) and kept. Lives in the sound module, so that the
+/// program starts without loading Qt Multimedia.
 class QtSoundPlayer final : public SoundPlayer
 {
 public:
     QtSoundPlayer();
     ~QtSoundPlayer() override;
 
+    void warmUp(const QStringList &paths) override;
     void play(const QString &path) override;
 
 private:

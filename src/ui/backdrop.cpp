@@ -1,72 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backdrop.h"
 
+#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 Backdrop::Backdrop(QWidget *parent)
     : QWidget(parent)
     , m_colour(palette().color(QPalette::Window))
 {
-    // The surface paints every pixel itself.
+    // Every pixel comes from the background colour or a drawing.
     setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-QSize Backdrop::pixelSize() const
-{
-    return size() * devicePixelRatio();
-}
-
-void Backdrop::ensureSurface()
-{
-    // Growing keeps what was painted; the new strip shows the background.
-    const QSize wanted = pixelSize().expandedTo(m_image.size());
-    if (wanted.isEmpty() || wanted == m_image.size())
-        return;
-    QImage grown(wanted, QImage::Format_RGB32);
-    grown.fill(m_colour);
-    if (!m_image.isNull()) {
-        QPainter painter(&grown);
-        painter.drawImage(0, 0, m_image);
-    }
-    m_image = std::move(grown);
 }
 
 void Backdrop::setBackgroundColor(const QColor &colour)
 {
     m_colour = colour;
-    ensureSurface();
-    if (!m_image.isNull())
-        m_image.fill(colour);
+    m_layers.clear();
     update();
 }
 
-void Backdrop::draw(const std::function<void(QPainter &painter, QSize pixelSize)> &paint)
+void Backdrop::draw(Drawing drawing)
 {
-    ensureSurface();
-    if (m_image.isNull())
+    const QSize now = size();
+    if (now.isEmpty())
         return;
-    {
-        QPainter painter(&m_image);
-        paint(painter, pixelSize());
-    }
+    // A drawing covers its rectangle: the older ones it covers whole can
+    // never show again.
+    std::erase_if(m_layers, [now](const Layer &older) {
+        return older.size.width() <= now.width() && older.size.height() <= now.height();
+    });
+    m_layers.push_back({std::move(drawing), now});
     update();
 }
 
-void Backdrop::resizeEvent(QResizeEvent *)
+void Backdrop::replay(QPainter &painter, const QRegion &region) const
 {
-    ensureSurface();
+    painter.fillRect(region.boundingRect(), m_colour);
+    for (const Layer &layer : m_layers) {
+        const QRegion clip = region.intersected(QRect(QPoint(), layer.size));
+        if (clip.isEmpty())
+            continue;
+        painter.save();
+        painter.setClipRegion(clip);
+        layer.drawing(painter, layer.size);
+        painter.restore();
+    }
 }
 
 void Backdrop::paintEvent(QPaintEvent *event)
 {
-    ensureSurface();
-    if (m_image.isNull())
-        return;
-    const qreal ratio = devicePixelRatio();
     QPainter painter(this);
-    for (const QRect &r : event->region()) {
-        const QRectF source(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio);
-        painter.drawImage(QRectF(r), m_image, source);
-    }
+    painter.setClipRegion(event->region());
+    replay(painter, event->region());
+}
+
+void Backdrop::resizeEvent(QResizeEvent *)
+{
+    m_largest = m_largest.expandedTo(size());
+}
+
+QImage Backdrop::surface() const
+{
+    QImage image(m_largest * devicePixelRatio(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatio());
+    QPainter painter(&image);
+    replay(painter, QRect(QPoint(), m_largest));
+    return image;
 }

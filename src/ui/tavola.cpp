@@ -155,8 +155,16 @@ void Tavola::showEvent(QShowEvent *event)
 bool Tavola::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
-        m_watchedWindow->isExposed())
+        m_watchedWindow->isExposed()) {
         activateOnce();
+        // The window paints this exposure as soon as the filter returns;
+        // the sound system is loaded after that, once.
+        if (!m_soundsPrepared) {
+            m_soundsPrepared = true;
+            QMetaObject::invokeMethod(
+                this, [this] { dispatch([this] { PrepareSounds(); }); }, Qt::QueuedConnection);
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

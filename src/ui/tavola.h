@@ -63,6 +63,7 @@ private:
     void dispatch(Handler &&handler) noexcept;
 
     void PlayWave(const QString &path);
+    void PrepareSounds();
     void paintGradient();
     void StartClock();
     void ShowClock();
@@ -84,6 +85,7 @@ private:
     bool m_activationPending = false;
     bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
     bool m_gameEnding = false; // EndGame or cmdExit_Click has begun: ticks do nothing
+    bool m_soundsPrepared = false;
 
     QPointer<QWindow> m_watchedWindow; // its first exposure asks the first question
 
