@@ -41,10 +41,32 @@ void DesignLabel::fitToText()
     resize(metrics.horizontalAdvance(text()) + frame + 2, metrics.height() + frame);
 }
 
+const QPixmap &DesignLabel::renderedText()
+{
+    const Rendered wanted{text(),
+                          font(),
+                          palette().color(foregroundRole()),
+                          contentsRect().size(),
+                          devicePixelRatio(),
+                          int(alignment())};
+    if (wanted == m_renderedFor && !m_rendered.isNull())
+        return m_rendered;
+    m_renderedFor = wanted;
+    m_rendered = QPixmap(wanted.size * wanted.ratio);
+    m_rendered.setDevicePixelRatio(wanted.ratio);
+    m_rendered.fill(Qt::transparent);
+    QPainter painter(&m_rendered);
+    painter.setFont(wanted.font);
+    painter.setPen(wanted.colour);
+    painter.drawText(QRect(QPoint(), wanted.size), wanted.alignment | Qt::TextSingleLine,
+                     wanted.text);
+    return m_rendered;
+}
+
 void DesignLabel::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, text());
+    if (text().isEmpty() || contentsRect().isEmpty())
+        return;
+    QPainter(this).drawPixmap(contentsRect().topLeft(), renderedText());
 }
