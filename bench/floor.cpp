@@ -4,7 +4,16 @@
 // paint, or with "--idle S" keeps a 1-second timer that changes one label
 // ("--idle S --repaint-all": that repaints the whole window) and reports the
 // CPU time the S seconds cost.
+//
+// Built as bench_floor_fonts, it also shows every text of the real window in
+// that window's fonts, at their places: the part of the start-up that Qt's
+// fonts cost, whatever the program does.
 #include "probe.h"
+
+#ifdef FLOOR_WITH_DESIGN_FONTS
+#include "ui/design.h"
+#include "ui/designfont.h"
+#endif
 
 #include <QApplication>
 #include <QLabel>
@@ -37,6 +46,22 @@ int main(int argc, char *argv[])
     next->setGeometry(40, 260, 100, 60);
     auto *exit = new QPushButton(QStringLiteral("Esci"), client);
     exit->setGeometry(160, 260, 100, 60);
+
+#ifdef FLOOR_WITH_DESIGN_FONTS
+    for (const design::Control &control : design::controls) {
+        if (control.font.face == design::Face::SystemDefault)
+            continue;
+        auto *text = new QLabel(client);
+        text->setText(control.text.empty() ? QStringLiteral("42")
+                                           : QString::fromUtf16(control.text.data(),
+                                                                qsizetype(control.text.size())));
+        text->setFont(toFont(control.font, text->font()));
+        text->setGeometry(control.rect.left / design::twipsPerPixel,
+                          control.rect.top / design::twipsPerPixel,
+                          control.rect.width / design::twipsPerPixel,
+                          control.rect.height / design::twipsPerPixel);
+    }
+#endif
 
     int seconds = 300;
     QTimer tick;

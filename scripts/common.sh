@@ -13,6 +13,9 @@ build_packages=(
 # What the tests need besides: an X server of their own, a keyboard robot,
 # and, for the package test, the Debian and desktop tools.
 test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream)
+# What the benchmarks need to build (the test command builds them, it does
+# not time them).
+bench_packages=(libbenchmark-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

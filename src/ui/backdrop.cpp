@@ -11,6 +11,7 @@ Backdrop::Backdrop(QWidget *parent)
     : QWidget(parent)
     , m_colour(palette().color(QPalette::Window))
 {
+    setObjectName(QStringLiteral("backdrop"));
     // Every pixel comes from the background colour or a drawing.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
