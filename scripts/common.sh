@@ -13,6 +13,8 @@ build_packages=(
 # What the tests need besides: an X server of their own, a keyboard robot,
 # and, for the package test, the Debian and desktop tools.
 test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream)
+# What the fuzzing harnesses need: clang with libFuzzer and the sanitizers.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)

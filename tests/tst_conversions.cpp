@@ -48,6 +48,14 @@ private slots:
                                        << "59";
         QTest::newRow("negative 00") << -5.0 << "00"
                                      << "-05";
+        QTest::newRow("half rounds away from zero") << -2.5 << "#0"
+                                                    << "-3";
+        QTest::newRow("past 64 bits keeps its digits") << 1e20 << "####0"
+                                                       << "100000000000000000000";
+        QTest::newRow("most negative 64-bit value") << -9223372036854775808.0 << "#0"
+                                                    << "-9223372036854775808";
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << "####0"
+                                  << "inf";
     }
     void formatNumberWritesThePatternsDigits()
     {

@@ -84,9 +84,13 @@ qsizetype skipBlanks(QStringView text, qsizetype i)
 
 QString FormatNumber(double value, QStringView pattern)
 {
+    if (!std::isfinite(value))
+        return QString::number(value); // "inf", "-inf", "nan": no digits to give
     const auto minDigits = pattern.count(u'0');
-    const long long whole = std::llround(value);
-    const QString digits = QString::number(whole < 0 ? -whole : whole);
+    // Rounded as a double, so that values past the range of any integer type
+    // keep all their digits.
+    const double whole = std::round(value);
+    const QString digits = QString::number(std::fabs(whole), 'f', 0);
     return (whole < 0 ? QStringLiteral("-") : QString()) +
            digits.rightJustified(std::max<qsizetype>(minDigits, 1), u'0');
 }

@@ -33,6 +33,7 @@ protected:
 
 private:
     void fitToText();
+    QRect shownTextRect() const;
     const QPixmap &renderedText();
 
     void updateAccessibleName();
@@ -45,7 +46,8 @@ private:
         QString text;
         QFont font;
         QColor colour;
-        QSize size;
+        QRect box;   // the text's box: contentsRect()
+        QRect shown; // the part of it inside the parent
         qreal ratio = 0;
         int alignment = 0;
         bool operator==(const Rendered &) const = default;
