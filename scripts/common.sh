@@ -11,8 +11,9 @@ build_packages=(
     fonts-liberation2 fonts-dejavu-core
 )
 # What the tests need besides: an X server of their own, a keyboard robot,
+# valgrind for the long run,
 # and, for the package test, the Debian and desktop tools.
-test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream)
+test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream valgrind)
 # What the fuzzing harnesses need: clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 # What the benchmarks need to build (the test command builds them, it does

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QPixmapCache>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
@@ -71,6 +72,9 @@ void Tavola::Unload()
     // menu, whose bar is kept. The controls go at once, so that no stale one
     // can be found or receive an event.
     delete takeCentralWidget();
+    // Qt's style and icon caches still hold pictures of those controls,
+    // keyed by palettes and icons that no new control will share.
+    QPixmapCache::clear();
     txtAnswer = nullptr;
     cmdNext = cmdExit = nullptr;
     Command1 = nullptr;
