@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A long day at school in one process: twelve thousand judgements, twelve
-// hundred questions, new matches from the menu and a full countdown to the end of
+// A long day at school in one process: fourteen thousand judgements, 1400
+// questions, new matches from the menu and a full countdown to the end of
 // the game, with the window repainting as it goes. Run under the sanitizers
 // and under valgrind by the test suite; here it checks that the heap in use
 // stays flat once the first match has warmed the caches, and that each new
