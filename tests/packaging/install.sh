@@ -38,6 +38,10 @@ appstreamcli validate --no-net build/release/packaging/org.sequilla.Sequilla.met
 
 apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
 [ -x /usr/bin/sequilla ] && [ -d /usr/lib/sequilla/suoni ] || { echo "FAIL: not installed"; exit 1; }
+# The sound module is loaded by path at run time: it must be there, whole.
+module=/usr/lib/sequilla/libsequilla-sound.so
+[ -f "$module" ] && ! ldd "$module" | grep -q "not found" \
+    || { echo "FAIL: sound module missing or unresolved"; exit 1; }
 mode=$(stat -c %a "$record_dir")
 [ "$mode" = 777 ] || { echo "FAIL: record directory has mode $mode, not 777 (nor sticky)"; exit 1; }
 for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
