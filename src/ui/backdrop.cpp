@@ -58,16 +58,15 @@ void Backdrop::paintEvent(QPaintEvent *event)
     replay(painter, event->region());
 }
 
-void Backdrop::resizeEvent(QResizeEvent *)
-{
-    m_largest = m_largest.expandedTo(size());
-}
-
 QImage Backdrop::surface() const
 {
-    QImage image(m_largest * devicePixelRatio(), QImage::Format_RGB32);
+    // Past the drawings there is only background: the surface ends with them.
+    QSize extent = size();
+    for (const Layer &layer : m_layers)
+        extent = extent.expandedTo(layer.size);
+    QImage image(extent * devicePixelRatio(), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatio());
     QPainter painter(&image);
-    replay(painter, QRect(QPoint(), m_largest));
+    replay(painter, QRect(QPoint(), extent));
     return image;
 }

@@ -31,13 +31,12 @@ public:
     /// Paints on the surface at its present size, then shows the result.
     void draw(Drawing drawing);
 
-    /// What the surface holds now, rendered at device resolution over the
-    /// largest size it has had.
+    /// What the surface holds now, rendered at device resolution over its
+    /// present size and every size a drawing on it was made at.
     QImage surface() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void replay(QPainter &painter, const QRegion &region) const;
@@ -49,5 +48,4 @@ private:
     };
     std::vector<Layer> m_layers; // oldest first
     QColor m_colour;
-    QSize m_largest;
 };

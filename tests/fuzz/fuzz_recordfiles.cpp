@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto *bytes = reinterpret_cast<const char *>(data + 2);
     const std::size_t rest = size - 2;
     const std::size_t split = rest ? data[0] % (rest + 1) : 0;
-    FuzzWindow::write(window.scorePath(), QByteArray(bytes, qsizetype(split)));
-    FuzzWindow::write(window.namePath(), QByteArray(bytes + split, qsizetype(rest - split)));
+    if (!writeFile(window.scorePath(), QByteArray(bytes, qsizetype(split))) ||
+        !writeFile(window.namePath(), QByteArray(bytes + split, qsizetype(rest - split))))
+        std::abort();
 
     try {
         window.tavola.EnsureRecordFiles();

@@ -5,14 +5,13 @@
 // window for the whole run, offscreen, with the scripted runtime of the
 // tests and a record directory of its own.
 
-#include "fakes.h"
 #include "runtime/conversions.h"
 #include "runtime/failure.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
+#include "windowfixture.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <cstdlib>
 
@@ -59,28 +58,13 @@ public:
     QString scorePath() const { return runtime.windowsDirectory + QStringLiteral("/quirel.txt"); }
     QString namePath() const { return runtime.windowsDirectory + QStringLiteral("/nquirel.txt"); }
 
-    static QByteArray bytesOf(const QString &path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            std::abort();
-        return file.readAll();
-    }
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
-            std::abort();
-    }
-
     /// Ends the match with the exit button and checks the record decision:
     /// the record files change only for a higher score, and then hold the
     /// score and the player's name, each with CR LF.
     void exitAndCheckRecord()
     {
-        const QByteArray scoreBefore = bytesOf(scorePath());
-        const QByteArray nameBefore = bytesOf(namePath());
+        const QByteArray scoreBefore = fileBytes(scorePath());
+        const QByteArray nameBefore = fileBytes(namePath());
         const double record = lenientNumber(caption("lblpunti"));
         const QString score = caption("lblScore");
         runtime.messages.clear();
@@ -92,8 +76,8 @@ public:
             std::abort(); // ordinary files in a writable directory never fail
         }
         const bool beaten = record < strictNumber(score);
-        const QByteArray scoreAfter = bytesOf(scorePath());
-        const QByteArray nameAfter = bytesOf(namePath());
+        const QByteArray scoreAfter = fileBytes(scorePath());
+        const QByteArray nameAfter = fileBytes(namePath());
         if (beaten) {
             if (scoreAfter != score.toUtf8() + "\r\n" ||
                 nameAfter != caption("lblnome1").toLocal8Bit() + "\r\n" ||
