@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The real window with a scripted runtime (tests/fakes.h), shown at a given
+// The real window with a scripted runtime (tests/tavolatester.h), shown at a given
 // client size with its first question asked: what the handler and repaint
 // benchmarks start from.
 
-#include "fakes.h"
-#include "ui/tavola.h"
+#include "tavolatester.h"
+
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,7 +20,7 @@ class BenchWindow
 public:
     FakeRuntime runtime;
     FakeSound sound;
-    Tavola tavola{runtime, sound};
+    TavolaTester tavola{runtime, sound};
 
     explicit BenchWindow(QSize client)
     {
@@ -56,7 +56,7 @@ public:
         tavola.txtAnswer_KeyPress(enter);
     }
 
-    QString expectedAnswer() { return QString::number(tavola.matchState().expectedAnswer); }
+    QString expectedAnswer() { return QString::number(tavola.state().expectedAnswer); }
 };
 
 /// The application every benchmark program needs, offscreen unless a

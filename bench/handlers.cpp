@@ -19,7 +19,7 @@ void judgement(benchmark::State &state, bool right, bool repaint)
 {
     BenchWindow window(fullHd);
     const QString typed = right ? window.expectedAnswer() : QStringLiteral("0");
-    MatchState &match = window.tavola.matchState();
+    MatchState &match = window.tavola.state();
     for (auto _ : state) {
         window.judge(typed); // each changes the counters shown
         if (repaint)
@@ -42,7 +42,7 @@ void question(benchmark::State &state, QSize size, bool repaint)
 void tick(benchmark::State &state, bool repaint)
 {
     BenchWindow window(fullHd);
-    MatchState &match = window.tavola.matchState();
+    MatchState &match = window.tavola.state();
     for (auto _ : state) {
         window.tavola.Timer1_Timer();
         if (repaint)

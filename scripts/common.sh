@@ -10,10 +10,12 @@ build_packages=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
     fonts-liberation2 fonts-dejavu-core
 )
-# What the tests need besides: an X server of their own, a keyboard robot,
-# valgrind for the long run,
-# and, for the package test, the Debian and desktop tools.
-test_packages=(xvfb xdotool dpkg-dev file desktop-file-utils appstream valgrind)
+# What the tests need besides: an X server for each end-to-end test, a
+# keyboard robot and its key-state check, a view of the screen, a session
+# bus with the accessibility bus as on a desktop, valgrind, and, for the
+# package test, the Debian and desktop tools.
+test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
+    valgrind dpkg-dev file desktop-file-utils appstream)
 # What the fuzzing harnesses need: clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 # What the benchmarks need to build (the test command builds them, it does

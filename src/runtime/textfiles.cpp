@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -99,13 +100,12 @@ UniqueFd openRegular(const QString &path, int flags, mode_t mode = 0)
     return fd;
 }
 
+// Writes all of bytes, or fails: a regular file takes a whole write unless
+// the disk or the file-size limit is full, which the next write reports.
 void writeAll(const QString &path, int fd, const QByteArray &bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
+    for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
         if (written <= 0)
             failErrno(path, written < 0 ? errno : EIO);
         done += written;
@@ -157,19 +157,12 @@ QString existingDirectory(const QString &directory)
 QString readTextFile(const QString &path)
 {
     UniqueFd fd = openRegular(path, O_RDONLY);
-    QByteArray bytes(maxTextFileBytes, Qt::Uninitialized);
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            failErrno(path, errno);
-        if (got == 0)
-            break;
-        filled += got;
-    }
-    bytes.truncate(filled);
+    QFile file;
+    if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        fail(path, file.errorString());
+    const QByteArray bytes = file.read(maxTextFileBytes);
+    if (file.error() != QFileDevice::NoError)
+        fail(path, file.errorString());
     return QString::fromLocal8Bit(bytes);
 }
 

@@ -2,8 +2,12 @@
 #pragma once
 
 // The design of the window Tavola, as data: every control with its text,
-// font, colours, rectangle and look. The window is built from this table by
-// one factory (tavola_build.cpp); nothing else holds a design value.
+// font, colours, rectangle and look, the pictures, the focus order and the
+// menu bar. The window is built from these tables by one factory
+// (tavola_build.cpp). Two kinds of value live elsewhere, by their nature:
+// the faces that stand in for the designed fonts on this machine
+// (designfont.cpp), and the texts the game writes at run time (the quiz
+// units, beside the handlers that write them).
 
 #include <array>
 #include <cstdint>
@@ -66,12 +70,13 @@ enum class Kind
 enum Look : unsigned
 {
     Plain = 0,
-    Opaque = 1 << 0,      // fills its rectangle with its back colour
-    Border = 1 << 1,      // a single-line frame
-    Centred = 1 << 2,     // text centred (labels are left-aligned otherwise)
-    FitsText = 1 << 3,    // resizes to each new text, keeping left and top
-    IconPointer = 1 << 4, // the system's icon pointer over the control
-    StartsDisabled = 1 << 5,
+    Opaque = 1 << 0,        // fills its rectangle with its back colour
+    Border = 1 << 1,        // a single-line frame
+    Centred = 1 << 2,       // text centred (labels are left-aligned otherwise)
+    FitsText = 1 << 3,      // resizes to each new text, keeping left and top
+    IconPointer = 1 << 4,   // the system's icon pointer over the control
+    SystemPointer = 1 << 5, // the system's arrow, not the window's own pointer
+    StartsDisabled = 1 << 6,
 };
 
 struct Control
@@ -108,6 +113,16 @@ inline constexpr Font recordFont{Face::MsSansSerif, 24};
 
 // In the order the window is built: a later control lies above an earlier one.
 inline constexpr std::array controls{
+    // A button with no handler, wholly inside cmdNext: built first, it lies
+    // behind it.
+    Control{"Command1",
+            Kind::PushButton,
+            u"Command1",
+            {Face::SystemDefault, 0},
+            systemColour,
+            systemColour,
+            {4680, 5640, 855, 615},
+            Plain},
     Control{"txtAnswer",
             Kind::TextField,
             u"",
@@ -136,7 +151,7 @@ inline constexpr std::array controls{
             systemColour,
             purple,
             {7680, 5280, 2055, 1095},
-            Plain,
+            SystemPointer,
             u"Ti prego resta ancora, forse riuscirai a farmi uscire ",
             ":/pictures/noentry.svg"},
     Control{"Label7",
@@ -296,16 +311,21 @@ inline constexpr std::array controls{
             systemColour,
             {240, 3360, 2565, 495},
             Border | Centred | FitsText},
-    // A button with no handler; it lies behind cmdNext (see tavola_build.cpp).
-    Control{"Command1",
-            Kind::PushButton,
-            u"Command1",
-            {Face::SystemDefault, 0},
-            systemColour,
-            systemColour,
-            {4680, 5640, 855, 615},
-            Plain},
 };
+
+/// The index of the control with this name in the table. Evaluated when
+/// the program is built, a name that is not there does not compile.
+constexpr std::size_t indexOf(std::string_view name)
+{
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name)
+            return i;
+    throw "no control of that name in the design table";
+}
+
+/// The order the Tab key moves the focus in.
+inline constexpr std::array<std::string_view, 4> tabOrder{"cmdExit", "cmdNext", "txtAnswer",
+                                                          "Command1"};
 
 inline constexpr std::array accessibles{
     Accessible{"lblNum1", u"Numero", u"Il numero a cui aggiungere uno"},
@@ -322,6 +342,15 @@ inline constexpr std::array accessibles{
     Accessible{"cmdExit", u"Esci", u"Termina la gara e registra il record se l'hai battuto"},
 };
 
+// Every control the two tables above name is in the design table.
+static_assert([] {
+    for (std::string_view name : tabOrder)
+        indexOf(name);
+    for (const Accessible &accessible : accessibles)
+        indexOf(accessible.control);
+    return true;
+}());
+
 /// The window itself.
 inline constexpr std::u16string_view caption = u"Sequilla ";
 inline constexpr std::u16string_view minimisedCaption = u"Fattorama";
@@ -329,10 +358,16 @@ inline constexpr std::u16string_view minimisedCaption = u"Fattorama";
 /// screen's top-left corner.
 inline constexpr Twips restoredClient{2040, 1620, 11880, 8310};
 inline constexpr std::string_view icon = ":/pictures/icon.svg";
-inline constexpr std::string_view pointer = ":/pictures/pointer.svg";
-inline constexpr int pointerSize = 48;
-inline constexpr std::string_view iconPointer = ":/pictures/iconpointer.svg";
-inline constexpr int iconPointerSize = 32;
+inline constexpr int iconSize = 32;
+/// Pointers: picture, side in pixels, hot spot.
+struct Pointer
+{
+    std::string_view picture;
+    int size;
+    int hotX, hotY;
+};
+inline constexpr Pointer pointer{":/pictures/pointer.svg", 48, 12, 6}; // the cartoon's nose
+inline constexpr Pointer iconPointer{":/pictures/iconpointer.svg", 32, 16, 16};
 inline constexpr int timerIntervalMs = 1000;
 /// The answer box takes at most this many characters ("100" and a spare).
 inline constexpr int answerMaxLength = 4;

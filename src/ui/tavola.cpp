@@ -35,7 +35,7 @@ Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
     // cmdNext is the window's cancel button: Esc presses it while it is enabled.
     auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(cancel, &QShortcut::activated, this, [this] {
-        if (cmdNext && cmdNext->isEnabled())
+        if (m_loaded && cmdNext->isEnabled())
             cmdNext->click();
     });
 }
@@ -75,12 +75,7 @@ void Tavola::Unload()
     // Qt's style and icon caches still hold pictures of those controls,
     // keyed by palettes and icons that no new control will share.
     QPixmapCache::clear();
-    txtAnswer = nullptr;
-    cmdNext = cmdExit = nullptr;
-    Command1 = nullptr;
-    Image1 = nullptr;
-    lblNum1 = lblMessage = lblScore = lblScore1 = lblScore2 = nullptr;
-    lblconto = lblnome1 = lblnome = lblpunti = nullptr;
+    m_controls = {};
 }
 
 // Every event reaches its handler through here, so that a run-time failure
@@ -113,9 +108,9 @@ void Tavola::dispatch(Handler &&handler) noexcept
 
 void Tavola::connectControls()
 {
-    connect(cmdExit, &QAbstractButton::clicked, this,
+    connect(cmdExit.get(), &QAbstractButton::clicked, this,
             [this] { dispatch([this] { cmdExit_Click(); }); });
-    connect(cmdNext, &QAbstractButton::clicked, this,
+    connect(cmdNext.get(), &QAbstractButton::clicked, this,
             [this] { dispatch([this] { cmdNext_Click(); }); });
     txtAnswer->setKeyFilter(
         [this](qint16 &key) { dispatch([this, &key] { txtAnswer_KeyPress(key); }); });

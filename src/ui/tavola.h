@@ -1,18 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "controlref.h"
 #include "quiz/matchstate.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class AnswerField;
 class Backdrop;
-class DesignLabel;
-class PictureButton;
 class QAction;
-class QLabel;
-class QPushButton;
 class QTimer;
 class QWindow;
 class Runtime;
@@ -30,6 +26,8 @@ public:
     /// Form_Load) and shows it maximised. Its first activation asks the first
     /// question.
     void Show();
+
+protected:
     /// Stops the timer, hides the window and destroys its controls; the
     /// match state stays until the next load sets it.
     void Unload();
@@ -51,7 +49,13 @@ public:
     void LoadRecord();
     void SaveRecord(const QString &scoreText, const QString &name);
 
-    MatchState &matchState() { return m_state; }
+    MatchState m_state;
+
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Load();
@@ -70,17 +74,8 @@ private:
     [[noreturn]] void EndGame();
     [[noreturn]] void decideRecord();
 
-protected:
-    bool event(QEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     Runtime &m_runtime;
     SoundPlayer &m_sound;
-    MatchState m_state;
     bool m_loaded = false;
     bool m_activationPending = false;
     bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
@@ -89,22 +84,22 @@ private:
 
     QPointer<QWindow> m_watchedWindow; // its first exposure asks the first question
 
-    // The controls, owned by the client area m_backdrop.
+    // The controls, owned by the client area m_backdrop, in the order of the
+    // design table; the handlers reach those they use by name.
     QPointer<Backdrop> m_backdrop;
-    AnswerField *txtAnswer = nullptr;
-    PictureButton *cmdNext = nullptr;
-    PictureButton *cmdExit = nullptr;
-    QPushButton *Command1 = nullptr;
-    QLabel *Image1 = nullptr;
-    DesignLabel *lblNum1 = nullptr;
-    DesignLabel *lblMessage = nullptr;
-    DesignLabel *lblScore = nullptr;
-    DesignLabel *lblScore1 = nullptr;
-    DesignLabel *lblScore2 = nullptr;
-    DesignLabel *lblconto = nullptr;
-    DesignLabel *lblnome1 = nullptr;
-    DesignLabel *lblnome = nullptr;
-    DesignLabel *lblpunti = nullptr;
+    ControlWidgets m_controls{};
+    ControlRef<AnswerField, "txtAnswer"> txtAnswer{m_controls};
+    ControlRef<PictureButton, "cmdNext"> cmdNext{m_controls};
+    ControlRef<PictureButton, "cmdExit"> cmdExit{m_controls};
+    ControlRef<DesignLabel, "lblNum1"> lblNum1{m_controls};
+    ControlRef<DesignLabel, "lblMessage"> lblMessage{m_controls};
+    ControlRef<DesignLabel, "lblScore"> lblScore{m_controls};
+    ControlRef<DesignLabel, "lblScore1"> lblScore1{m_controls};
+    ControlRef<DesignLabel, "lblScore2"> lblScore2{m_controls};
+    ControlRef<DesignLabel, "lblconto"> lblconto{m_controls};
+    ControlRef<DesignLabel, "lblnome1"> lblnome1{m_controls};
+    ControlRef<DesignLabel, "lblnome"> lblnome{m_controls};
+    ControlRef<DesignLabel, "lblpunti"> lblpunti{m_controls};
     QTimer *Timer1 = nullptr;
     QAction *Next = nullptr;
 };

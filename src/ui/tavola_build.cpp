@@ -43,10 +43,11 @@ QColor toColour(design::Rgb rgb)
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-QCursor pictureCursor(std::string_view picture, int size, qreal ratio, QPoint hotSpot)
+QCursor pictureCursor(const design::Pointer &pointer, qreal ratio)
 {
-    const QPixmap pixmap = renderPicture(toQString(picture), QSize(size, size), ratio);
-    return pixmap.isNull() ? QCursor() : QCursor(pixmap, hotSpot.x(), hotSpot.y());
+    const QPixmap pixmap =
+        renderPicture(toQString(pointer.picture), QSize(pointer.size, pointer.size), ratio);
+    return pixmap.isNull() ? QCursor() : QCursor(pixmap, pointer.hotX, pointer.hotY);
 }
 
 void setColours(QWidget *widget, const design::Control &design, QPalette::ColorRole foreRole,
@@ -130,17 +131,15 @@ void Tavola::buildControls()
 {
     const qreal ratio = devicePixelRatioF();
     setWindowTitle(toQString(design::caption));
-    setWindowIcon(QIcon(renderPicture(toQString(design::icon), QSize(32, 32), ratio)));
+    setWindowIcon(QIcon(
+        renderPicture(toQString(design::icon), QSize(design::iconSize, design::iconSize), ratio)));
 
     auto *surface = new Backdrop(this);
-    surface->setCursor(pictureCursor(design::pointer, design::pointerSize, ratio,
-                                     QPoint(design::pointerSize / 4, design::pointerSize / 8)));
-    const QCursor iconPointer =
-        pictureCursor(design::iconPointer, design::iconPointerSize, ratio,
-                      QPoint(design::iconPointerSize / 2, design::iconPointerSize / 2));
+    surface->setCursor(pictureCursor(design::pointer, ratio));
+    const QCursor iconPointer = pictureCursor(design::iconPointer, ratio);
 
-    QHash<QString, QWidget *> built;
-    for (const design::Control &control : design::controls) {
+    for (std::size_t i = 0; i < design::controls.size(); ++i) {
+        const design::Control &control = design::controls[i];
         QWidget *widget = createControl(control, surface, ratio);
         widget->setObjectName(toQString(control.name));
         widget->setGeometry(toPixels(control.rect));
@@ -149,43 +148,22 @@ void Tavola::buildControls()
             widget->setToolTip(toQString(control.toolTip));
         if (control.look & design::IconPointer)
             widget->setCursor(iconPointer);
+        if (control.look & design::SystemPointer)
+            widget->setCursor(Qt::ArrowCursor);
         widget->setEnabled(!(control.look & design::StartsDisabled));
-        built.insert(widget->objectName(), widget);
+        m_controls[i] = widget;
     }
-    const auto find = [&built]<typename Widget>(const char *name, Widget *&member) {
-        member = static_cast<Widget *>(built.value(QLatin1String(name)));
-        Q_ASSERT(member);
-    };
-    find("txtAnswer", txtAnswer);
-    find("cmdNext", cmdNext);
-    find("cmdExit", cmdExit);
-    find("Command1", Command1);
-    find("Image1", Image1);
-    find("lblNum1", lblNum1);
-    find("lblMessage", lblMessage);
-    find("lblScore", lblScore);
-    find("lblScore1", lblScore1);
-    find("lblScore2", lblScore2);
-    find("lblconto", lblconto);
-    find("lblnome1", lblnome1);
-    find("lblnome", lblnome);
-    find("lblpunti", lblpunti);
-
+    const auto named = [this](std::string_view name) { return m_controls[design::indexOf(name)]; };
     for (const design::Accessible &accessible : design::accessibles) {
-        QWidget *widget = built.value(toQString(accessible.control));
+        QWidget *widget = named(accessible.control);
         if (auto *label = dynamic_cast<DesignLabel *>(widget))
             label->setAccessiblePrefix(toQString(accessible.name));
         else
             widget->setAccessibleName(toQString(accessible.name));
         widget->setAccessibleDescription(toQString(accessible.description));
     }
-
-    // The system's own pointer over the exit button (the field has its own).
-    cmdExit->setCursor(Qt::ArrowCursor);
-    Command1->stackUnder(cmdNext);
-    setTabOrder(cmdExit, cmdNext);
-    setTabOrder(cmdNext, txtAnswer);
-    setTabOrder(txtAnswer, Command1);
+    for (std::size_t i = 1; i < design::tabOrder.size(); ++i)
+        setTabOrder(named(design::tabOrder[i - 1]), named(design::tabOrder[i]));
 
     setCentralWidget(surface);
     m_backdrop = surface;

@@ -1,33 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Record files holding anything: the input is split into the score file and
-// the name file (its first byte says where), both are read and loaded into
-// the window, and the match ends with a score the second byte gives. Nothing
-// may fail, and the decision must be the right one.
-#include "fuzzwindow.h"
+// A record file holding anything, in a directory every user can write: it
+// is read without failing, at most its first 64 KiB; its number reads as a
+// number or as 0; and saving what was read gives that text back, one line.
+#include "runtime/conversions.h"
+#include "runtime/failure.h"
+#include "runtime/textfiles.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 2)
-        return 0;
-    FuzzWindow &window = FuzzWindow::instance();
-    const auto *bytes = reinterpret_cast<const char *>(data + 2);
-    const std::size_t rest = size - 2;
-    const std::size_t split = rest ? data[0] % (rest + 1) : 0;
-    if (!writeFile(window.scorePath(), QByteArray(bytes, qsizetype(split))) ||
-        !writeFile(window.namePath(), QByteArray(bytes + split, qsizetype(rest - split))))
+    static const QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/quirel.txt");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char *>(data), qsizetype(size)) != qsizetype(size))
         std::abort();
-
+    file.close();
     try {
-        window.tavola.EnsureRecordFiles();
-        window.tavola.LoadRecord();
+        ensureTextFile(path);
+        const QString text = readTextFile(path);
+        if (text.size() > maxTextFileBytes || std::isnan(lenientNumber(text)))
+            std::abort();
+        writeTextLine(path, text);
+        if (readTextFile(path) != text + QStringLiteral("\r\n"))
+            std::abort();
     } catch (const RuntimeFailure &) {
         std::abort();
     }
-    if (window.caption("lblpunti") != window.tavola.Leggifiletxt(window.scorePath()))
-        std::abort();
-    window.label("lblScore")->setCaption(QString::number(data[1] % 40));
-    window.exitAndCheckRecord();
     return 0;
 }

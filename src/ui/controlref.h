@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "design.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <array>
+
+class AnswerField;
+class DesignLabel;
+class PictureButton;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+/// The widgets built from the design table, in its order; all null while the
+/// window is not loaded.
+using ControlWidgets = std::array<QWidget *, design::controls.size()>;
+
+/// The widget class the factory makes for each kind of control; no other
+/// class can name a control.
+template <typename Widget>
+struct KindOf;
+template <>
+struct KindOf<DesignLabel>
+{
+    static constexpr design::Kind value = design::Kind::Label;
+};
+template <>
+struct KindOf<AnswerField>
+{
+    static constexpr design::Kind value = design::Kind::TextField;
+};
+template <>
+struct KindOf<PictureButton>
+{
+    static constexpr design::Kind value = design::Kind::PictureButton;
+};
+template <>
+struct KindOf<QPushButton>
+{
+    static constexpr design::Kind value = design::Kind::PushButton;
+};
+template <>
+struct KindOf<QLabel>
+{
+    static constexpr design::Kind value = design::Kind::Picture;
+};
+
+/// A control's name as a template argument.
+template <std::size_t N>
+struct ControlName
+{
+    consteval ControlName(const char (&name)[N]) { std::copy_n(name, N, text); }
+    char text[N];
+};
+
+/// The window's handle on one control of the design table, used as a
+/// pointer. Its name and class are checked against the table when the
+/// program is built: a control missing from the table, or of another kind,
+/// does not compile. Using it while the window is unloaded ends the program
+/// with a message naming the control, in every build.
+template <typename Widget, ControlName name>
+class ControlRef
+{
+    static constexpr std::size_t index = design::indexOf(name.text);
+    static_assert(design::controls[index].kind == KindOf<Widget>::value,
+                  "the control's class does not match its kind in the design table");
+
+public:
+    explicit ControlRef(const ControlWidgets &widgets)
+        : m_widgets(widgets)
+    {
+    }
+    Widget *get() const
+    {
+        QWidget *widget = m_widgets[index];
+        if (!widget)
+            qFatal("Sequilla: control %s used while the window is not loaded", name.text);
+        return static_cast<Widget *>(widget);
+    }
+    Widget *operator->() const { return get(); }
+    operator Widget *() const { return get(); }
+
+private:
+    const ControlWidgets &m_widgets;
+};
