@@ -261,6 +261,7 @@ private slots:
         QTest::newRow("exit, one less keeps") << QByteArray("3\r\n") << 2 << false << false;
         QTest::newRow("text record is 0") << QByteArray("nessuno") << 1 << true << true;
         QTest::newRow("0 keeps an empty record") << QByteArray() << 0 << true << false;
+        QTest::newRow("1e999 is never beaten") << QByteArray("1e999") << 2 << false << false;
     }
     void recordDecision()
     {
@@ -287,6 +288,17 @@ private slots:
         QCOMPARE(runtime->messages, messages);
         QCOMPARE(bytesOf(file("quirel.txt")), saved ? QByteArray::number(score) + "\r\n" : record);
         QCOMPARE(bytesOf(file("nquirel.txt")), saved ? QByteArray("Bo Lu \r\n") : QByteArray());
+    }
+
+    // On purpose: closing the window through its frame ends the program
+    // with no record check.
+    void closingTheWindowSkipsTheRecord()
+    {
+        start();
+        answerRight(1);
+        tavola->close();
+        QCOMPARE(runtime->messages, QStringList());
+        QCOMPARE(bytesOf(file("quirel.txt")), QByteArray());
     }
 
     void counterOverflowEndsTheProgram_data()
