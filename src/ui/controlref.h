@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 class AnswerField;
 class DesignLabel;
@@ -19,35 +20,23 @@ class QWidget;
 /// window is not loaded.
 using ControlWidgets = std::array<QWidget *, design::controls.size()>;
 
-/// The widget class the factory makes for each kind of control; no other
-/// class can name a control.
+/// The kind of control each widget class is made for; no other class can
+/// name a control.
 template <typename Widget>
-struct KindOf;
-template <>
-struct KindOf<DesignLabel>
+consteval design::Kind kindOf()
 {
-    static constexpr design::Kind value = design::Kind::Label;
-};
-template <>
-struct KindOf<AnswerField>
-{
-    static constexpr design::Kind value = design::Kind::TextField;
-};
-template <>
-struct KindOf<PictureButton>
-{
-    static constexpr design::Kind value = design::Kind::PictureButton;
-};
-template <>
-struct KindOf<QPushButton>
-{
-    static constexpr design::Kind value = design::Kind::PushButton;
-};
-template <>
-struct KindOf<QLabel>
-{
-    static constexpr design::Kind value = design::Kind::Picture;
-};
+    using design::Kind;
+    if constexpr (std::is_same_v<Widget, DesignLabel>)
+        return Kind::Label;
+    else if constexpr (std::is_same_v<Widget, AnswerField>)
+        return Kind::TextField;
+    else if constexpr (std::is_same_v<Widget, PictureButton>)
+        return Kind::PictureButton;
+    else if constexpr (std::is_same_v<Widget, QPushButton>)
+        return Kind::PushButton;
+    else if constexpr (std::is_same_v<Widget, QLabel>)
+        return Kind::Picture;
+}
 
 /// A control's name as a template argument.
 template <std::size_t N>
@@ -66,7 +55,7 @@ template <typename Widget, ControlName name>
 class ControlRef
 {
     static constexpr std::size_t index = design::indexOf(name.text);
-    static_assert(design::controls[index].kind == KindOf<Widget>::value,
+    static_assert(design::controls[index].kind == kindOf<Widget>(),
                   "the control's class does not match its kind in the design table");
 
 public:
