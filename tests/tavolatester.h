@@ -19,9 +19,10 @@
 class FakeRuntime final : public Runtime
 {
 public:
-    QStringList messages, titles, prompts, failures;
-    QList<int> styles, messageReplies;  // the answers of the next boxes; Ok when none
-    QStringList promptReplies;          // typed in the next input boxes; "" when none
+    QStringList boxes;                  // each box: its text (or prompt), style and title
+    QStringList failures;               // the run-time error boxes
+    QList<int> replies;                 // the answers of the next message boxes; Ok when none
+    QStringList typed;                  // what is typed in the next input boxes; "" when none
     std::function<void()> whileBoxOpen; // runs inside each box, as a tick could
     QList<float> randoms;               // the next values of NextRandom
     int randomDraws = 0, reseeds = 0;
@@ -31,17 +32,19 @@ public:
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
-        messages << text, styles << style, titles << title;
-        if (whileBoxOpen)
-            whileBoxOpen();
-        return messageReplies.isEmpty() ? Ok : messageReplies.takeFirst();
+        open(QStringLiteral("%1|%2|%3").arg(text).arg(style).arg(title.isNull() ? "-" : title));
+        return replies.isEmpty() ? Ok : replies.takeFirst();
     }
     QString AskText(const QString &prompt) override
     {
-        prompts << prompt;
+        open(prompt + QStringLiteral("|?"));
+        return typed.isEmpty() ? QString() : typed.takeFirst();
+    }
+    void open(const QString &box)
+    {
+        boxes << box;
         if (whileBoxOpen)
             whileBoxOpen();
-        return promptReplies.isEmpty() ? QString() : promptReplies.takeFirst();
     }
     float NextRandom() override
     {

@@ -5,7 +5,6 @@ set -u
 program=$1
 fail() { echo "FAIL: $*"; exit 1; }
 work=$(mktemp -d)
-chmod 0755 "$work"
 pid= restore=
 # The build tree's record directory, unless the caller names another: its
 # files are set aside for the test and put back afterwards.
@@ -42,30 +41,18 @@ answer_box() { # [TEXT] KEY: types the text, then presses the key that closes th
     sleep 0.3
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
-    for _ in $(seq 1 50); do
-        xdotool search --onlyvisible --name '^Sequilla$' | grep -qx "$found_window" || return 0
-        sleep 0.1
-    done
-    fail "the box did not close"
+    timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $found_window;
+        do sleep 0.1; done" || fail "the box did not close"
 }
 # Waits for the program to end; sets status to its exit status.
-wait_exit() {
-    for _ in $(seq 1 100); do
-        ps -o stat= -p "$pid" | grep -qv Z || break
-        sleep 0.1
-    done
-    status=0
-    wait "$pid" || status=$?
-    pid=
-}
+wait_exit() { status=0; wait "$pid" || status=$?; pid=; }
 
 # Waits until the screen's pixel at px, py satisfies a predicate on r g b.
 wait_pixel() { # predicate what
     local r g b
-    for _ in $(seq 1 50); do
+    for _ in $(seq 50); do
         read -r r g b < <(import -window root -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
-        "$1" "$r" "$g" "$b" && return 0
-        sleep 0.1
+        "$1" "$r" "$g" "$b" && return 0 || sleep 0.1
     done
     fail "$2 (pixel at $px,$py is $r $g $b)"
 }
@@ -81,18 +68,14 @@ open_match() { # name
     # A point no control covers, low in the gradient (without a window
     # manager the window keeps its restored size: a client area of 792x554).
     eval "$(xdotool getwindowgeometry --shell "$found_window")"
-    px=$((X + 760))
-    py=$((Y + HEIGHT - 154))
+    px=$((X + 760)) py=$((Y + HEIGHT - 154))
     wait_pixel is_gradient "the first question's gradient never appeared"
 }
 
 # Answers every number from 2 to 100 to the same question: each Enter is
 # judged, so exactly one is right.
 answer_all() {
-    for answer in $(seq 2 100); do
-        xdotool type "$answer"
-        keys Return Tab BackSpace BackSpace BackSpace
-    done
+    for answer in $(seq 2 100); do xdotool type "$answer" && keys Return Tab BackSpace BackSpace BackSpace; done
 }
 
 hex_of() { od -An -tx1 "$1" | tr -d ' \n'; }

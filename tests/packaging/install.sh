@@ -9,16 +9,10 @@ set -u
 source_dir=$1
 record_dir=/var/games/sequilla
 [ "$(id -u)" -eq 0 ] || { echo "install test: skipped (needs root)"; exit 0; }
-if dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'install ok installed'; then
-    echo "install test: skipped (Sequilla is installed here already; it is left alone)"
-    exit 0
-fi
+dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' &&
+    { echo "install test: skipped (Sequilla is installed here already; it is left alone)"; exit 0; }
 users=(sequilla-pupil1 sequilla-pupil2)
-finish() {
-    dpkg --purge sequilla >/dev/null 2>&1
-    for user in "${users[@]}"; do userdel "$user" 2>/dev/null; done
-}
-trap finish EXIT
+trap 'dpkg --purge sequilla >/dev/null 2>&1; for u in "${users[@]}"; do userdel "$u" 2>/dev/null; done' EXIT
 check() { "${@:2}" || { echo "FAIL: $1"; exit 1; }; }
 set -e
 cd "$source_dir"
@@ -41,14 +35,11 @@ play() { # user name rights
         launch="runuser -u $1 -- env HOME=/tmp XDG_RUNTIME_DIR= DBUS_SESSION_BUS_ADDRESS=disabled:"
         source "$source_dir/tests/e2e/lib.sh" /usr/bin/sequilla
         open_match "$2"
-        for round in $(seq 1 "$3"); do
-            [ "$round" -gt 1 ] && keys shift+Tab Return # Nuovo calcolo: the next question
-            answer_all
-        done
+        answer_all
+        [ "$3" -eq 1 ] || { keys shift+Tab Return && answer_all; } # Nuovo calcolo, a second right
         keys alt+x
         answer_box Return # the record message
-        wait_exit
-        [ "$status" -eq 0 ] || fail "$1's program ended with status $status"
+        wait_exit && [ "$status" -eq 0 ] || fail "$1's program ended with status $status"
     )
 }
 check "first child" play sequilla-pupil1 Anna 1

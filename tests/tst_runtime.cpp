@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The record files in a directory every user of the machine can write: the
-// exact bytes, a save that never loses the old record, nothing there
-// followed blindly, and every failure naming the path and the reason.
+// The runtime's text-to-number conversions, and the one-line
+// files of the record in a directory every user of the machine can write:
+// exact bytes, a save that never loses the old file, nothing there followed
+// blindly, and every failure naming the path and the reason.
+#include "runtime/conversions.h"
 #include "runtime/textfiles.h"
 #include "tavolatester.h"
 
 #include <QTest>
 
+#include <clocale>
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
 
 mode_t modeOf(const QString &path)
 {
@@ -36,7 +41,7 @@ QString failureOf(Call &&call)
 
 } // namespace
 
-class RecordFilesTest : public QObject
+class RuntimeTest : public QObject
 {
     Q_OBJECT
 
@@ -46,10 +51,46 @@ class RecordFilesTest : public QObject
 private slots:
     void initTestCase()
     {
+        std::setlocale(LC_ALL, "it_IT.UTF-8"); // whose decimal separator is a comma
         ::umask(022); // a common umask: files every user must replace stay 0666
         std::signal(SIGXFSZ, SIG_IGN);
     }
     void cleanup() { QFile::remove(score), QDir(score).removeRecursively(); }
+
+    // What a record file or the answer box may hold. The lenient reading
+    // takes the leading number, 0 when there is none, and never fails; the
+    // strict one takes a whole number or fails (NaN here).
+    void textToNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("lenient");
+        QTest::addColumn<double>("strict");
+        const double fails = qQNaN();
+        // clang-format off
+        QTest::newRow("empty")             << ""         << 0.0    << fails;
+        QTest::newRow("90")                << "90"       << 90.0   << 90.0;
+        QTest::newRow("blanks around")     << " 12 "     << 12.0   << 12.0;
+        QTest::newRow("blanks, then text") << "   12abc" << 12.0   << fails;
+        QTest::newRow("tab")               << "\t8"      << 8.0    << 8.0;
+        QTest::newRow("text first")        << "a1"       << 0.0    << fails;
+        QTest::newRow("-5")                << "-5"       << -5.0   << -5.0;
+        QTest::newRow("+6")                << "+6"       << 6.0    << 6.0;
+        QTest::newRow("2.5")               << "2.5"      << 2.5    << 2.5;
+        QTest::newRow("inner blank stops") << "1 2"      << 1.0    << fails;
+        QTest::newRow("1e3")               << "1e3"      << 1000.0 << 1000.0;
+        QTest::newRow("5e-1")              << "5e-1"     << 0.5    << 0.5;
+        QTest::newRow("e without digits")  << "12e"      << 12.0   << fails;
+        // clang-format on
+    }
+    void textToNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, lenient);
+        QFETCH(double, strict);
+        QCOMPARE(lenientNumber(text), lenient);
+        QString failure = failureOf([&] { QCOMPARE(strictNumber(text), strict); });
+        QCOMPARE(failure.contains(u"non è un numero"), qIsNaN(strict));
+    }
 
     void filesAreMadeReadAndReplacedForEveryone()
     {
@@ -77,13 +118,12 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("symbolic link") << "link"
-                                       << "è un collegamento simbolico, non un file";
-        QTest::newRow("folder") << "folder"
-                                << "è una cartella, non un file";
-        QTest::newRow("fifo") << "fifo"
-                              << "non è un file normale";
-        QTest::newRow("nothing") << "" << QString::fromLocal8Bit(std::strerror(ENOENT));
+        // clang-format off
+        QTest::newRow("symbolic link") << "link"   << "è un collegamento simbolico, non un file";
+        QTest::newRow("folder")        << "folder" << "è una cartella, non un file";
+        QTest::newRow("fifo")          << "fifo"   << "non è un file normale";
+        QTest::newRow("nothing")       << ""       << QString::fromLocal8Bit(std::strerror(ENOENT));
+        // clang-format on
     }
     void onlyRegularFilesAreUsed()
     {
@@ -124,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RecordFilesTest)
-#include "tst_recordfiles.moc"
+QTEST_MAIN(RuntimeTest)
+#include "tst_runtime.moc"
