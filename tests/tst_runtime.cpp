@@ -161,6 +161,8 @@ private slots:
         QVERIFY(message.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG)) + u'.'));
         QCOMPARE(bytesOf(score), QByteArray("8\r\n"));
         QCOMPARE(QDir(dir.path()).entryList({"quirel*"}), QStringList{"quirel.txt"});
+        const QString inAFile = score + QStringLiteral("/x"); // its folder is a file
+        QVERIFY(failureOf([&] { writeTextLine(inAFile, {}); }).contains(inAFile + u'"'));
     }
 };
 

@@ -75,10 +75,10 @@ private:
 
 // Opens without following a symbolic link and without blocking on a fifo,
 // then makes sure that what was opened is a regular file.
-UniqueFd openRegular(const QString &path, int flags, mode_t mode = 0)
+UniqueFd openRegular(const QString &path, int flags)
 {
     const QByteArray native = QFile::encodeName(path);
-    UniqueFd fd(::open(native.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode));
+    UniqueFd fd(::open(native.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) {
         // Say what stands there when it is not a file (a link, a directory,
         // a fifo with nobody reading it), else why the file would not open.
