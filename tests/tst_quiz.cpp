@@ -146,6 +146,15 @@ private slots:
             QCOMPARE(widget->accessibleDescription(), text(accessible.description));
         }
         QCOMPARE(tavola->menuBar()->actions().at(2)->text(), QStringLiteral("nuovo"));
+        // A label fits its text, a frame and a pixel each side; and draws it.
+        auto *player = tavola->control<QLabel>("lblnome1");
+        QCOMPARE(player->width(), player->fontMetrics().horizontalAdvance(name) + 4);
+        const QImage number = tavola->control("lblNum1")->grab().toImage();
+        int blue = 0; // the digits' pixels
+        for (int y = 0; y < number.height(); ++y)
+            for (int x = 0; x < number.width(); ++x)
+                blue += number.pixelColor(x, y) == QColor(Qt::blue);
+        QVERIFY(blue > 100);
         // On purpose: the right count keeps the system's text colour, even on black.
         QCOMPARE(tavola->control("lblScore")->palette().color(QPalette::WindowText),
                  QApplication::palette().color(QPalette::WindowText));
@@ -225,6 +234,12 @@ private slots:
         tavola->txtAnswer_KeyPress(key);
         QCOMPARE(key, qint16(13));
         QCOMPARE(tavola->caption("lblScore2"), QStringLiteral("2"));
+        // Tab leaves Nuovo calcolo for the box; Enter on it asks anew.
+        const int draws = runtime->randomDraws;
+        QTest::keyClick(next(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box());
+        QTest::keyClick(next(), Qt::Key_Return);
+        QCOMPARE(runtime->randomDraws, draws + 2);
     }
 
     void clockCountsDownOneSecondATick()

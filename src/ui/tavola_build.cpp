@@ -178,7 +178,6 @@ void Tavola::buildControls()
 void Tavola::buildMenu()
 {
     QMenuBar *bar = menuBar();
-    bar->clear();
     QHash<QString, QMenu *> menus;
     for (const design::MenuItem &item : design::menu) {
         const QString name = toQString(item.name);
