@@ -60,9 +60,8 @@ protected:
 };
 
 /// Remembers what it was asked to warm up and to play.
-class FakeSound final : public SoundPlayer
+struct FakeSound final : SoundPlayer
 {
-public:
     QList<QStringList> warmUps;
     QStringList played;
     void warmUp(const QStringList &paths) override { warmUps << paths; }
@@ -77,12 +76,8 @@ public:
     using Tavola::cmdNext_Click, Tavola::Timer1_Timer, Tavola::txtAnswer_KeyPress;
     using Tavola::LoadRecord, Tavola::SaveRecord, Tavola::Tavola;
     MatchState &state() { return m_state; }
-    template <typename T = QWidget>
-    T *control(const QString &name) const
-    {
-        return findChild<T *>(name);
-    }
-    QString caption(const QString &name) const { return control<QLabel>(name)->text(); }
+    QWidget *control(const QString &name) const { return findChild<QWidget *>(name); }
+    QString caption(const QString &name) const { return findChild<QLabel *>(name)->text(); }
 };
 
 /// The bytes of a file, or "<missing>".

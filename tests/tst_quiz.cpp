@@ -11,10 +11,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -38,7 +39,7 @@ class QuizTest : public QObject
     std::unique_ptr<TavolaTester> tavola;
     const qsizetype topLevels = QApplication::topLevelWidgets().size(); // the program's own
 
-    QLineEdit *box() const { return tavola->control<QLineEdit>("txtAnswer"); }
+    QLineEdit *box() const { return tavola->findChild<QLineEdit *>(u"txtAnswer"_s); }
     QWidget *next() const { return tavola->control("cmdNext"); }
     QString file(const char *name) const { return runtime->windowsDirectory + u'/' + name; }
     void start(const QString &name = QStringLiteral("Lia"))
@@ -102,7 +103,6 @@ private slots:
         QCOMPARE(tavola->caption("lblconto"), "00:05:00");
         QCOMPARE(tavola->caption("lblpunti") + tavola->caption("lblnome"),
                  "15\r\nnota\r\nAnna\r\n");
-        QVERIFY(timer->isActive());
         QTRY_VERIFY(!tavola->caption("lblNum1").isEmpty());
         answer(QString::number(tavola->state().expectedAnswer));
         QCOMPARE(tavola->caption("lblMessage"), "Esatto! " + name + " sei forte!");
@@ -110,7 +110,6 @@ private slots:
         const QString dir = QCoreApplication::applicationDirPath();
         const QList<QStringList> sounds{{dir + "/suoni/Esatto.wav", dir + "/suoni/no.wav"}};
         QTRY_COMPARE(sound.warmUps, sounds);
-        QCOMPARE(tavola->windowTitle(), QStringLiteral("Sequilla "));
         const auto px = [](int twips) { return (twips + 7) / 15; };
         const auto rgb = [](design::Rgb c) { return QColor(c.r, c.g, c.b); };
         for (const design::Control &designed : design::controls) {
@@ -124,14 +123,11 @@ private slots:
                 QCOMPARE(widget->font().bold(),
                          designed.font.bold || designed.font.face == design::Face::ArialBlack);
             }
-            const bool field = designed.kind == design::Kind::TextField;
-            const QPalette palette = widget->palette();
+            const QPalette palette = widget->palette(); // the field's roles are Text and Base
             if (designed.fore.set)
-                QCOMPARE(palette.color(field ? QPalette::Text : widget->foregroundRole()),
-                         rgb(designed.fore));
+                QCOMPARE(palette.color(widget->foregroundRole()), rgb(designed.fore));
             if (designed.back.set)
-                QCOMPARE(palette.color(field ? QPalette::Base : widget->backgroundRole()),
-                         rgb(designed.back));
+                QCOMPARE(palette.color(widget->backgroundRole()), rgb(designed.back));
             QCOMPARE(widget->toolTip(), text(designed.toolTip));
             if (auto *button = qobject_cast<QAbstractButton *>(widget))
                 QCOMPARE(button->text(), text(designed.text));
@@ -145,16 +141,14 @@ private slots:
             QVERIFY(widget->accessibleName().startsWith(text(accessible.name)));
             QCOMPARE(widget->accessibleDescription(), text(accessible.description));
         }
-        QCOMPARE(tavola->menuBar()->actions().at(2)->text(), QStringLiteral("nuovo"));
         // A label fits its text, a frame and a pixel each side; and draws it.
-        auto *player = tavola->control<QLabel>("lblnome1");
+        auto *player = tavola->findChild<QLabel *>(u"lblnome1"_s);
         QCOMPARE(player->width(), player->fontMetrics().horizontalAdvance(name) + 4);
-        const QImage number = tavola->control("lblNum1")->grab().toImage();
-        int blue = 0; // the digits' pixels
-        for (int y = 0; y < number.height(); ++y)
-            for (int x = 0; x < number.width(); ++x)
-                blue += number.pixelColor(x, y) == QColor(Qt::blue);
-        QVERIFY(blue > 100);
+        const QImage number =
+            tavola->control("lblNum1")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto *pixels = reinterpret_cast<const QRgb *>(number.constBits());
+        const qsizetype area = number.width() * number.height();
+        QVERIFY(std::count(pixels, pixels + area, qRgb(0, 0, 255)) > area / 10); // not the frame
         // On purpose: the right count keeps the system's text colour, even on black.
         QCOMPARE(tavola->control("lblScore")->palette().color(QPalette::WindowText),
                  QApplication::palette().color(QPalette::WindowText));
@@ -191,7 +185,6 @@ private slots:
         QCOMPARE(runtime->randomDraws, draws.size());
         QCOMPARE(runtime->reseeds, 1);
         QCOMPARE(box()->text() + tavola->caption("lblMessage"), QString());
-        QCOMPARE(tavola->state().expectedAnswer, tavola->caption("lblNum1").toInt() + 1);
         QVERIFY(!next()->isEnabled());
         QCOMPARE(QApplication::focusWidget(), box());
         answer(typed);
@@ -213,7 +206,6 @@ private slots:
         for (const int y : {0, (128 * h + 255) / 256, h / 2, h - 1})
             QCOMPARE(surface.pixelColor(y % surface.width(), y),
                      right ? QColor(t, t, ((y + 1) * 256 - 1) / h) : QColor(Qt::black));
-        QCOMPARE(box()->text(), typed);
         QVERIFY(next()->isEnabled());
         QCOMPARE(QApplication::focusWidget(), next());
     }
@@ -226,27 +218,33 @@ private slots:
         QTest::keyClicks(box(), QStringLiteral("a1B- .9,0"));
         QTest::keyClick(box(), Qt::Key_Backspace);
         QGuiApplication::clipboard()->setText(QStringLiteral("43"));
-        QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClicks(box(), QStringLiteral("876"));
-        QCOMPARE(box()->text(), QStringLiteral("1987")); // four characters at most
+        for (const Qt::Key control : {Qt::Key_V, Qt::Key_A, Qt::Key_Z}) // paste, select, undo
+            QTest::keyClick(box(), control, Qt::ControlModifier);
+        QTest::keyClick(box(), Qt::Key_Home);
+        QTest::keyClick(box(), Qt::Key_Delete); // editing keys work as usual
+        QTest::keyClicks(box(), QStringLiteral("8765"));
+        QCOMPARE(box()->text(), QStringLiteral("8769")); // four characters at most
         qint16 key = 13;
         tavola->txtAnswer_KeyPress(key);
         tavola->txtAnswer_KeyPress(key);
-        QCOMPARE(key, qint16(13));
         QCOMPARE(tavola->caption("lblScore2"), QStringLiteral("2"));
-        // Tab leaves Nuovo calcolo for the box; Enter on it asks anew.
+        // Enter on Nuovo calcolo asks anew, a letter does not; Escape does
+        // while it is enabled.
         const int draws = runtime->randomDraws;
-        QTest::keyClick(next(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), box());
+        QTest::keyClick(next(), Qt::Key_A);
+        QCOMPARE(runtime->randomDraws, draws);
         QTest::keyClick(next(), Qt::Key_Return);
+        QTest::keyClick(tavola->windowHandle(), Qt::Key_Escape);
         QCOMPARE(runtime->randomDraws, draws + 2);
+        tavola->txtAnswer_KeyPress(key);
+        QTest::keyClick(tavola->windowHandle(), Qt::Key_Escape);
+        QCOMPARE(runtime->randomDraws, draws + 4);
     }
 
     void clockCountsDownOneSecondATick()
     {
         start();
-        tick(1);
-        QCOMPARE(tavola->caption("lblconto"), QStringLiteral("00:04:59"));
+        QTRY_COMPARE_WITH_TIMEOUT(tavola->caption("lblconto"), "00:04:59", 2500); // the real timer
         tick(60); // a minute is borrowed: 60 is never shown
         QCOMPARE(tavola->caption("lblconto"), QStringLiteral("00:03:59"));
         tick(239); // the 300th tick: the match goes on
@@ -285,7 +283,7 @@ private slots:
         if (timeUp)
             QVERIFY_THROWS_EXCEPTION(ProgramEnd, tavola->Timer1_Timer());
         else
-            tavola->control<QAbstractButton>("cmdExit")->click();
+            static_cast<QAbstractButton *>(tavola->control("cmdExit"))->click();
         QCOMPARE(runtime->endStatus, 0);
         QCOMPARE(tavola->caption("lblconto"), clock);
         QStringList boxes{"Ciao, alla prossima sfida. |0|-",
@@ -302,7 +300,6 @@ private slots:
         start();
         answerRight(1);
         tavola->close();
-        QCOMPARE(runtime->boxes, QStringList());
         QCOMPARE(bytesOf(file("quirel.txt")), QByteArray());
         tavola->state().correctCount = 20000;
         tavola->state().wrongCount = 12767;
