@@ -3,11 +3,8 @@
 // is read without failing, at most its first 64 KiB; its number reads as a
 // number or as 0; and saving what was read gives that text back, one line.
 #include "runtime/conversions.h"
-#include "runtime/failure.h"
 #include "runtime/textfiles.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "tavolatester.h"
 
 #include <cmath>
 #include <cstdint>
@@ -17,11 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static const QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/quirel.txt");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char *>(data), qsizetype(size)) != qsizetype(size))
+    if (!writeFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
         std::abort();
-    file.close();
     try {
         ensureTextFile(path);
         const QString text = readTextFile(path);
