@@ -131,8 +131,7 @@ private slots:
         // A save that cannot write leaves the old file whole, and no other.
         rlimit old{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-        rlimit tiny = old;
-        tiny.rlim_cur = 3; // the write itself fails, halfway through
+        const rlimit tiny{3, old.rlim_max}; // the write itself fails, halfway through
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
         const QString message = failureOf([&] { writeTextLine(score, QStringLiteral("12345")); });
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
