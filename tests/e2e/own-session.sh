@@ -7,7 +7,7 @@
 #   own-session.sh TEST [ARGS...]
 set -u
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -18,6 +18,7 @@ export DISPLAY=":$(head -n 1 "$work/display")" XDG_RUNTIME_DIR="$work"
 dbus-run-session -- bash -c 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
     org.a11y.Bus.GetAddress >/dev/null && exec "$@"' own-session "$@"
 status=$?
-held=$(xinput query-state "Virtual core XTEST keyboard"; xinput query-state "Virtual core XTEST pointer")
+held=$(xinput query-state "Virtual core XTEST keyboard" && xinput query-state "Virtual core XTEST pointer") ||
+    { echo "FAIL: cannot read the keyboard's state"; exit 1; }
 [ "$(grep -c '=down' <<<"$held")" -eq 0 ] || { echo "FAIL: the test left a key or button down"; exit 1; }
 exit $status
