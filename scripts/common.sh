@@ -15,7 +15,7 @@ build_packages=(
 # bus with the accessibility bus as on a desktop, valgrind, and, for the
 # package test, the Debian and desktop tools.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
-    valgrind dpkg-dev file desktop-file-utils appstream)
+    valgrind dpkg-dev file desktop-file-utils appstream lintian)
 # What the fuzzing harnesses need: clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 # What the benchmarks need to build (the test command builds them, it does

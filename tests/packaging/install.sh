@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Debian package as a school's admin uses it: build it, validate its
-# desktop entry and metadata, install it, let two children with accounts of
-# their own play it (the first sets the record, the second sees it and beats
-# it), reinstall, remove and purge it. Needs root and an X server.
+# The Debian package as a school's admin uses it: build it, check it with
+# lintian, install it, validate its desktop entry and metadata, let two
+# children with accounts of their own play it (the first sets the record, the
+# second sees it and beats it), reinstall, remove and purge it. Needs root and
+# an X server.
 #   install.sh SOURCE_DIR
 set -u
 source_dir=$1
@@ -20,11 +21,19 @@ cd "$source_dir"
 cmake --build --preset release --parallel "$(nproc)" >/dev/null
 (cd build/release && cpack >/dev/null)
 deb=$(ls build/release/sequilla_*_amd64.deb)
-desktop-file-validate packaging/org.sequilla.Sequilla.desktop
-appstreamcli validate --no-net build/release/packaging/org.sequilla.Sequilla.metainfo.xml
+# Debian's checker, the desktop entry's and the metadata's validators: not
+# one error, warning or hint.
+lint=$(lintian --fail-on error,warning,pedantic --pedantic "$deb" 2>&1) || { echo "FAIL: lintian: $lint"; exit 1; }
 apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
+hints=$(desktop-file-validate /usr/share/applications/org.sequilla.sequilla.desktop)
+[ -z "$hints" ] || { echo "FAIL: desktop entry: $hints"; exit 1; }
+appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.sequilla.sequilla.metainfo.xml |
+    grep -q -x -F '✔ Validation was successful.' || { echo "FAIL: AppStream metadata"; exit 1; }
 set +e
-check "not installed" test -x /usr/bin/sequilla -a -d /usr/lib/sequilla/suoni
+check "not installed" test -x /usr/games/sequilla -a -d /usr/lib/sequilla/suoni
+for page in /usr/share/man/man6/sequilla.6.gz /usr/share/man/it/man6/sequilla.6.gz; do
+    check "manual page $page" zgrep -q 'quirel.txt' "$page"
+done
 check "sound module unresolved" bash -c '! ldd /usr/lib/sequilla/libsequilla-sound.so | grep -q "not found"'
 check "record directory is not 777" test "$(stat -c %a "$record_dir")" = 777
 for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
@@ -33,7 +42,7 @@ for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
 # first sets the record, the second beats it.
 play() { # user name rights
     launch="runuser -u $1 -- env HOME=/tmp XDG_RUNTIME_DIR= DBUS_SESSION_BUS_ADDRESS=disabled:" \
-        record_dir=$record_dir "$source_dir/tests/e2e/match.sh" /usr/bin/sequilla "$2" "$3"
+        record_dir=$record_dir "$source_dir/tests/e2e/match.sh" /usr/games/sequilla "$2" "$3"
 }
 check "first child" play sequilla-pupil1 Anna 1
 check "the first record file" test "$(stat -c '%U %a' "$record_dir/quirel.txt")" = "sequilla-pupil1 666"
@@ -41,7 +50,7 @@ check "second child" play sequilla-pupil2 Bruno 2
 dpkg -i "$deb" >/dev/null # as an upgrade does
 check "reinstalling lost the record" grep -q Bruno "$record_dir/nquirel.txt"
 apt-get remove -y -q sequilla >/dev/null
-check "remove left the program or lost the record" test ! -e /usr/bin/sequilla -a -f "$record_dir/quirel.txt"
+check "remove left the program or lost the record" test ! -e /usr/games/sequilla -a -f "$record_dir/quirel.txt"
 dpkg --purge sequilla >/dev/null
 check "purge left $record_dir" test ! -e "$record_dir"
 echo "install test: passed"
