@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -51,6 +52,22 @@ public:
 private:
     int m_fd;
 };
+
+// Windows-1252 is Latin-1 but for 0x80..0x9F; the five bytes it leaves
+// undefined read as U+FFFD.
+QString fromWindows1252(const QByteArray &bytes)
+{
+    static constexpr char16_t c1[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? c1[byte - 0x80] : char16_t(byte));
+    }
+    return text;
+}
 
 [[noreturn]] void fail(const QString &path, const QString &reason)
 {
@@ -163,7 +180,10 @@ QString readTextFile(const QString &path)
     const QByteArray bytes = file.read(maxTextFileBytes);
     if (file.error() != QFileDevice::NoError)
         fail(path, file.errorString());
-    return QString::fromLocal8Bit(bytes);
+    // A record file made on Italian Windows is in its code page.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
 void ensureTextFile(const QString &path)

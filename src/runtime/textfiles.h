@@ -6,9 +6,10 @@
 // One-line text files in a directory that every user of the machine may
 // write. Nothing there is followed blindly: a symbolic link, a directory, a
 // fifo or a device at a file's path is a failure naming the path, and is never
-// opened through. Text is the locale's 8-bit encoding (UTF-8); bytes that are
-// not valid in it read as replacement characters. Every failure throws
-// RuntimeFailure with the path and the system's reason.
+// opened through. Text is written in UTF-8, and read as UTF-8 when it is
+// valid UTF-8, else as Windows-1252 (the code page of Italian Windows, where
+// record files may come from). Every failure throws RuntimeFailure with the
+// path and the system's reason.
 
 /// directory followed by one "/" (none added when it ends with one); a
 /// directory that is missing, or not a directory, is a failure naming it.
