@@ -13,6 +13,11 @@ int runProgram(int &argc, char *argv[], Runtime &runtime, const std::function<in
 {
     // A record write past a file-size limit must fail with a report, not kill.
     std::signal(SIGXFSZ, SIG_IGN);
+    // The same window on every desktop: on Wayland through XWayland, since
+    // there a window is never told that it was minimised. Wayland only when
+    // there is no X server, or when the user asks for it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sequilla"));
     installItalianTranslations();

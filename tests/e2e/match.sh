@@ -5,7 +5,8 @@
 # real input box and the greeting; Enter on the empty box is wrong and
 # blackens the window, Enter again asks a new question over a new gradient;
 # right answers, Alt+X and the record message; the program ends with status
-# 0 and the record files hold the score and the name.
+# 0, never having tried Wayland, and the record files hold the score and the
+# name.
 #   match.sh PROGRAM [NAME [RIGHT_ANSWERS]]
 # The caller may set launch, a command that runs the program (as another
 # user, say), and record_dir, where the program keeps its record; by default
@@ -47,7 +48,10 @@ wait_pixel() { # predicate what
 is_gradient() { [ "$1" -eq "$2" ] && [ "$3" -ge 128 ] && [ $(($1 % 10)) -eq 0 ]; }
 is_black() { [ "$1$2$3" = 000 ]; }
 
-${launch:-} env QT_QPA_PLATFORM=xcb "$program" >"$work/log" 2>&1 &
+# As on a Wayland desktop, where the program must still take X (a Wayland
+# display that does not exist: none is tried).
+${launch:-} env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none \
+    "$program" >"$work/log" 2>&1 &
 pid=$!
 answer_box "$name" Return
 answer_box Return # the greeting
@@ -71,6 +75,7 @@ answer_box Return # the record message
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/log")"
+! grep -i wayland "$work/log" || fail "the program tried Wayland"
 [ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' "$rights" "$name")" ] ||
     fail "the record files hold: $(od -c "$record_dir/quirel.txt" "$record_dir/nquirel.txt")"
 echo "e2e_match: wrong, new question, $rights right; the record set for $name"
