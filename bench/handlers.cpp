@@ -4,7 +4,7 @@
 #include "benchwindow.h"
 
 #include "runtime/apppath.h"
-#include "runtime/deferredsoundplayer.h"
+#include "runtime/canberrasoundplayer.h"
 
 #include <QPainter>
 
@@ -67,12 +67,13 @@ void saveRecord(benchmark::State &state)
         window.tavola.SaveRecord(QStringLiteral("27"), QStringLiteral("Niccolò"));
 }
 
-// Loading the sound module and preparing both sounds: what the window does
-// once, after its first paint. One iteration: it happens once a process.
+// Connecting to the sound server and putting both sounds in its cache: what
+// the window does once, after its first paint. One iteration: it happens
+// once a process.
 void soundWarmUp(benchmark::State &state)
 {
     for (auto _ : state) {
-        DeferredSoundPlayer player(DeferredSoundPlayer::besideProgram());
+        CanberraSoundPlayer player;
         player.warmUp({AppPath() + QStringLiteral("/suoni/Esatto.wav"),
                        AppPath() + QStringLiteral("/suoni/no.wav")});
     }

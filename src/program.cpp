@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program.h"
 
-#include "runtime/deferredsoundplayer.h"
+#include "runtime/canberrasoundplayer.h"
 #include "runtime/qtruntime.h"
 #include "ui/tavola.h"
 
@@ -22,7 +22,7 @@ int runProgram(int &argc, char *argv[], Runtime &runtime, const std::function<in
     QApplication::setApplicationName(QStringLiteral("Sequilla"));
     installItalianTranslations();
 
-    DeferredSoundPlayer sound(DeferredSoundPlayer::besideProgram());
+    CanberraSoundPlayer sound;
     Tavola tavola(runtime, sound);
     tavola.Show();
     return loop ? loop(tavola) : QApplication::exec();

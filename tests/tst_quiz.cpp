@@ -7,10 +7,10 @@
 #include "ui/backdrop.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
@@ -102,9 +102,6 @@ private slots:
         // A tick on the second; no composed text can bypass the key filter.
         QCOMPARE(timer->timerType(), Qt::PreciseTimer);
         QVERIFY(!tavola->control("txtAnswer")->testAttribute(Qt::WA_InputMethodEnabled));
-        QLibrary module(QStringLiteral(SEQUILLA_SOUND_MODULE)); // whole, or there is no sound
-        module.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-        QVERIFY2(module.load(), qPrintable(module.errorString()));
         const QString dir = QCoreApplication::applicationDirPath();
         const QList<QStringList> sounds{{dir + "/suoni/Esatto.wav", dir + "/suoni/no.wav"}};
         QTRY_COMPARE(sound.warmUps, sounds);
@@ -136,10 +133,16 @@ private slots:
         }
         for (const design::Accessible &accessible : design::accessibles) {
             QWidget *widget = tavola->control(QLatin1String(accessible.control.data()));
-            QVERIFY(widget->accessibleName().startsWith(QStringView(accessible.name).toString()));
+            if (widget != box()) // named with the question
+                QVERIFY(
+                    widget->accessibleName().startsWith(QStringView(accessible.name).toString()));
             QCOMPARE(widget->accessibleDescription(),
                      QStringView(accessible.description).toString());
         }
+        // Command1, wholly behind Nuovo calcolo, is no more there for a screen reader.
+        QAccessibleInterface *unseen =
+            QAccessible::queryAccessibleInterface(tavola->control("Command1"));
+        QVERIFY(unseen->state().invisible && unseen->text(QAccessible::Name).isEmpty());
         // A label fits its text, a frame and a pixel each side; and draws it.
         auto *player = tavola->findChild<QLabel *>(u"lblnome1"_s);
         QCOMPARE(player->width(), player->fontMetrics().horizontalAdvance(name) + 4);
@@ -186,8 +189,9 @@ private slots:
         QCOMPARE(box()->text() + tavola->caption("lblMessage"), QString());
         QVERIFY(!next()->isEnabled());
         QCOMPARE(QApplication::focusWidget(), box());
-        answer(typed);
         const QString number = tavola->caption("lblNum1");
+        QCOMPARE(box()->accessibleName(), "Quanto fa " + number + " più 1?"); // read with the focus
+        answer(typed);
         QCOMPARE(number + ' ' + QString::number(tavola->state().backgroundTint) + ' ' +
                      tavola->caption("lblMessage"),
                  shown);
@@ -207,6 +211,7 @@ private slots:
                      right ? QColor(t, t, ((y + 1) * 256 - 1) / h) : QColor(Qt::black));
         QVERIFY(next()->isEnabled());
         QCOMPARE(QApplication::focusWidget(), next());
+        QCOMPARE(next()->accessibleDescription(), tavola->caption("lblMessage"));
     }
 
     // Only digits and Backspace reach the box. On purpose, nothing marks a

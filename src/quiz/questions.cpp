@@ -60,6 +60,8 @@ void Tavola::cmdNext_Click()
     while (n == 0)
         n = draw(m_runtime, 100);
     lblNum1->setCaption(FormatNumber(n, u"#0"));
+    // A screen reader reads the box's name as the focus comes to it.
+    txtAnswer->setAccessibleName(QStringLiteral("Quanto fa %1 più 1?").arg(n));
     m_state.expectedAnswer = qint16(n + 1);
     cmdNext->setEnabled(false);
     paintGradient();
@@ -107,7 +109,9 @@ void Tavola::txtAnswer_KeyPress(qint16 &key)
     lblScore->setCaption(FormatNumber(m_state.correctCount, u"####0"));
     lblScore2->setCaption(
         FormatNumber(checkedAdd(m_state.correctCount, m_state.wrongCount), u"####0"));
-    lblMessage->announce();
+    // The focus goes to Nuovo calcolo, and a screen reader reads the
+    // judgement with it: Qt 6.4 has no other way to have it said.
+    cmdNext->setAccessibleDescription(lblMessage->caption());
     cmdNext->setEnabled(true);
     cmdNext->setFocus();
 }

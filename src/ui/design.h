@@ -77,6 +77,7 @@ enum Look : unsigned
     IconPointer = 1 << 4,   // the system's icon pointer over the control
     SystemPointer = 1 << 5, // the system's arrow, not the window's own pointer
     StartsDisabled = 1 << 6,
+    Unseen = 1 << 7, // wholly behind another control: no screen reader tells of it
 };
 
 struct Control
@@ -122,7 +123,7 @@ inline constexpr std::array controls{
             systemColour,
             systemColour,
             {4680, 5640, 855, 615},
-            Plain},
+            Unseen},
     Control{"txtAnswer",
             Kind::TextField,
             u"",

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "designlabel.h"
 
-#include <QAccessible>
 #include <QPainter>
 
 void DesignLabel::setCaption(const QString &text)
@@ -22,14 +21,6 @@ void DesignLabel::updateAccessibleName()
 {
     if (!m_accessiblePrefix.isEmpty())
         setAccessibleName(m_accessiblePrefix + QStringLiteral(": ") + text());
-}
-
-void DesignLabel::announce()
-{
-#if QT_CONFIG(accessibility)
-    QAccessibleEvent event(this, QAccessible::Alert);
-    QAccessible::updateAccessibility(&event);
-#endif
 }
 
 void DesignLabel::fitToText()

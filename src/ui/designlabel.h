@@ -25,8 +25,6 @@ public:
     QString caption() const { return text(); }
     /// A screen reader names the label with this before its text.
     void setAccessiblePrefix(const QString &prefix);
-    /// Tells a screen reader to read the label now (a judgement).
-    void announce();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -8,6 +8,7 @@
 #include "picturebutton.h"
 #include "pictures.h"
 #include "tavola.h"
+#include "unseen.h"
 
 #include <QHash>
 #include <QMenuBar>
@@ -151,6 +152,8 @@ void Tavola::buildControls()
         if (control.look & design::SystemPointer)
             widget->setCursor(Qt::ArrowCursor);
         widget->setEnabled(!(control.look & design::StartsDisabled));
+        if (control.look & design::Unseen)
+            hideFromScreenReaders(widget);
         m_controls[i] = widget;
     }
     const auto named = [this](std::string_view name) { return m_controls[design::indexOf(name)]; };

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "unseen.h"
+
+#include <QAccessibleWidget>
+#include <QWidget>
+
+namespace {
+
+class UnseenAccessible final : public QAccessibleWidget
+{
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    QString text(QAccessible::Text) const override { return {}; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        return state;
+    }
+};
+
+} // namespace
+
+void hideFromScreenReaders(QWidget *widget)
+{
+    // Registered before anything asks for the widget's interface, it stands
+    // for the widget until the widget goes.
+    QAccessible::registerAccessibleInterface(new UnseenAccessible(widget));
+}
