@@ -53,7 +53,6 @@ void Tavola::cmdNext_Click()
     // The tint is drawn before the reseed, from the generator as the last
     // question left it.
     m_state.backgroundTint = draw(m_runtime, 15);
-    txtAnswer->setText(QString());
     lblMessage->setCaption(QString());
     m_runtime.ReseedFromClock();
     qint16 n = 0;
@@ -66,6 +65,10 @@ void Tavola::cmdNext_Click()
     cmdNext->setEnabled(false);
     paintGradient();
     txtAnswer->setFocus();
+    // Emptied once it has the focus: emptied before, the box's caret moves
+    // while the focus is elsewhere, and Orca takes that for the focus coming
+    // and never reads the question.
+    txtAnswer->setText(QString());
 }
 
 void Tavola::paintGradient()

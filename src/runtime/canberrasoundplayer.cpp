@@ -2,6 +2,7 @@
 #include "canberrasoundplayer.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,11 +13,12 @@ namespace {
 // Every judgement is played under this id, so that the next one cuts it off.
 constexpr std::uint32_t judgementId = 1;
 
-// A file's sample in the server's cache is named after its path: runs of the
-// same program share their samples, and no run leaves new ones behind.
+// A file's sample in the server's cache is named after its path (in the
+// letters a sample name may hold): runs of the same program share their
+// samples, and no run leaves new ones behind.
 QByteArray sampleName(const QByteArray &file)
 {
-    return "sequilla:" + file;
+    return "sequilla-" + QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex();
 }
 
 } // namespace

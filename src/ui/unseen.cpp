@@ -23,7 +23,9 @@ public:
 
 void hideFromScreenReaders(QWidget *widget)
 {
-    // Registered before anything asks for the widget's interface, it stands
-    // for the widget until the widget goes.
+    // With a screen reader on, the widget had an interface from its birth:
+    // ours takes its place, and stands for the widget until the widget goes.
+    QAccessible::deleteAccessibleInterface(
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(widget)));
     QAccessible::registerAccessibleInterface(new UnseenAccessible(widget));
 }
