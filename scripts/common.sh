@@ -6,18 +6,18 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # What building and running Sequilla needs on Debian 12.
 build_packages=(
-    cmake ninja-build g++
-    qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libcanberra-dev libcanberra-pulse
     fonts-liberation2 fonts-dejavu-core
 )
 # What the tests need besides: an X server for each end-to-end test, a
 # keyboard robot and its key-state check, a view of the screen, a session
-# bus with the accessibility bus as on a desktop, valgrind, and, for the
-# package test, the Debian and desktop tools.
+# bus with the accessibility bus as on a desktop, a sound server to record,
+# the Orca screen reader under a small window manager, valgrind, and, for
+# the package test, the Debian and desktop tools.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
+    pulseaudio pulseaudio-utils orca speech-dispatcher openbox
     valgrind dpkg-dev file desktop-file-utils appstream lintian)
-# What the fuzzing harnesses need: clang with libFuzzer and the sanitizers.
-fuzz_packages=(clang-14 libclang-rt-14-dev)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)

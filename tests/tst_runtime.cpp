@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr double inf = std::numeric_limits<double>::infinity();
-
 mode_t modeOf(const QString &path)
 {
     struct stat info
@@ -66,40 +64,32 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("lenient");
-        QTest::addColumn<double>("strict");
-        const double fails = qQNaN();
         // clang-format off
-        QTest::newRow("empty")             << ""         << 0.0    << fails;
-        QTest::newRow("90")                << "90"       << 90.0   << 90.0;
-        QTest::newRow("blanks around")     << " 12 "     << 12.0   << 12.0;
-        QTest::newRow("blanks, then text") << "   12abc" << 12.0   << fails;
-        QTest::newRow("tab")               << "\t8"      << 8.0    << 8.0;
-        QTest::newRow("text first")        << "a1"       << 0.0    << fails;
-        QTest::newRow("-5")                << "-5"       << -5.0   << -5.0;
-        QTest::newRow("+6")                << "+6"       << 6.0    << 6.0;
-        QTest::newRow("2.5")               << "2.5"      << 2.5    << 2.5;
-        QTest::newRow("inner blank stops") << "1 2"      << 1.0    << fails;
-        QTest::newRow("1e3")               << "1e3"      << 1000.0 << 1000.0;
-        QTest::newRow("5e-1")              << "5e-1"     << 0.5    << 0.5;
-        QTest::newRow("e without digits")  << "12e"      << 12.0   << fails;
+        QTest::newRow("empty")             << ""         << 0.0;
+        QTest::newRow("90")                << "90"       << 90.0;
+        QTest::newRow("blanks, then text") << "   12abc" << 12.0;
+        QTest::newRow("tab")               << "\t8"      << 8.0;
+        QTest::newRow("text first")        << "a1"       << 0.0;
+        QTest::newRow("-5")                << "-5"       << -5.0;
+        QTest::newRow("+6")                << "+6"       << 6.0;
+        QTest::newRow("2.5")               << "2.5"      << 2.5;
+        QTest::newRow("inner blank stops") << "1 2"      << 1.0;
+        QTest::newRow("1e3")               << "1e3"      << 1000.0;
+        QTest::newRow("5e-1")              << "5e-1"     << 0.5;
+        QTest::newRow("e without digits")  << "12e"      << 12.0;
         // clang-format on
     }
     void textToNumber()
     {
         QFETCH(QString, text);
         QFETCH(double, lenient);
-        QFETCH(double, strict);
         QCOMPARE(lenientNumber(text), lenient);
-        QString failure = failureOf([&] { QCOMPARE(strictNumber(text), strict); });
-        QCOMPARE(failure.contains(u"non è un numero"), qIsNaN(strict));
     }
 
-    // A counter holds at most 32767; an answer past 16 bits is no number.
-    // Random numbers reach up to 1, never 1.
+    // An answer past 16 bits is no number. Random numbers reach up to 1,
+    // never 1.
     void numbersKeepTheirRange()
     {
-        QCOMPARE(checkedAdd(32766, 1), 32767);
-        QVERIFY_THROWS_EXCEPTION(RuntimeFailure, checkedAdd(32767, 1));
         QCOMPARE(roundToInt16(-32768.4), -32768);
         QCOMPARE(roundToInt16(32767.5), std::nullopt);
         RandomSource random;
@@ -134,7 +124,6 @@ private slots:
     void filesAreMadeReadAndReplacedWholeForEveryone()
     {
         QCOMPARE(existingDirectory(dir.path()), dir.path() + u'/');
-        QCOMPARE(existingDirectory(dir.path() + u'/'), dir.path() + u'/');
         const QString missing =
             QStringLiteral(": %1.").arg(QString::fromLocal8Bit(std::strerror(ENOENT)));
         QVERIFY(failureOf([&] { readTextFile(score); }).endsWith(missing));

@@ -1,81 +1,131 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A match with the real program under X, played with the keyboard as a child
-# plays (xdotool), watched through the screen (ImageMagick): the name in the
-# real input box and the greeting; Enter on the empty box is wrong and
-# blackens the window, Enter again asks a new question over a new gradient;
-# right answers, Alt+X and the record message; the program ends with status
-# 0, never having tried Wayland, and the record files hold the score and the
-# name.
-#   match.sh PROGRAM [NAME [RIGHT_ANSWERS]]
-# The caller may set launch, a command that runs the program (as another
-# user, say), and record_dir, where the program keeps its record; by default
-# the build tree's, which the match starts without a record.
+# A match with the real program as a blind child plays it, through the real
+# services: the keyboard (xdotool), a PulseAudio server of the test's own
+# whose null sink is recorded, and the Orca screen reader, whose speech is
+# logged. Each question is answered from what Orca says: Enter on the empty
+# box (wrong, the window turns black), then the number it said plus one
+# (right); Enter on Nuovo calcolo asks the next over a new gradient. At the
+# end a right answer is cut off by a wrong one at once, and Alt+X brings the
+# record message. Orca must say the start-up boxes, each question with its
+# number and each judgement, never "Command1"; the tree must hold the
+# counters with their values; the recording must hold one sound a judgement,
+# no.wav for wrong and Esatto.wav for right (told apart by pitch), the sound
+# cut off ending where the next begins, or nothing when the caller plays in
+# silence. The program must end with status 0, never having tried Wayland,
+# and the record files must hold the score and the name.
+#   match.sh PROGRAM [NAME [QUESTIONS]]
+# The caller may set record_dir, where the program keeps its record (by
+# default the build tree's, which the match starts without), and silence, an
+# environment setting for the program under which it must play in silence.
 set -u
-program=$1 name=${2:-Lia} rights=${3:-1}
-fail() { echo "FAIL: $*"; exit 1; }
-work=$(mktemp -d) pid=
+program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
-trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+work=$(mktemp -d) helpers=()
+trap 'kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+export PULSE_SERVER=unix:$work/pulse
 
-# Sets found_window to the visible window whose title matches, and focuses it.
-find_window() {
-    found_window=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
-    [ -n "$found_window" ] || fail "no window titled like '$1'"
-    xdotool windowfocus --sync "$found_window"
+# Two null sinks: the program's sounds go to the first, recorded; Orca's
+# voice to the second.
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no -L "module-null-sink sink_name=judge" \
+    -L "module-null-sink sink_name=voice" -L "module-native-protocol-unix socket=$work/pulse auth-anonymous=1" \
+    >/dev/null 2>&1 & helpers+=($!)
+timeout 10 sh -c 'until pactl info >/dev/null 2>&1; do sleep 0.1; done' || fail "no sound server"
+paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's monitor is late on its first sound
+# A monitor read in small blocks makes the null sink play in small blocks, as
+# a sound card does; in large ones, a sound starting mid-block loses its start.
+parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
+    >"$work/heard.raw" 2>/dev/null & helpers+=($!)
+openbox >/dev/null 2>&1 & helpers+=($!)
+# On a terminal, Orca writes its log a line at a time, so the test reads it as
+# it goes.
+PULSE_SINK=voice script -q -f -c "orca --debug-file /dev/tty" "$work/orca.log" \
+    >/dev/null 2>&1 & helpers+=($!)
+said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
+wait_said() { # REGEX: until the last question or judgement Orca said matches it
+    for _ in $(seq 200); do
+        [[ "$(said | grep -E '^(Screen reader on|Quanto fa|Sbagliato|Esatto)' | tail -n 1)" =~ $1 ]] &&
+            return 0 || sleep 0.1
+    done
+    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|')"
 }
-# Keys for the focused window: each goes down and up through the X server
-# itself, whatever the key does to the window.
+# Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
-# The program's boxes are titled "Sequilla"; the window "Sequilla ".
-answer_box() { # [TEXT] KEY: types the text, then presses the key that closes the box
-    find_window '^Sequilla$'
-    sleep 0.3
+# Waits for the box titled "Sequilla" (the window is "Sequilla "), types
+# TEXT, presses KEY and waits for the box to go.
+answer_box() { # [TEXT] KEY
+    local box
+    box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla$' | tail -n 1)
+    [ -n "$box" ] && xdotool windowfocus --sync "$box" && sleep 0.3 || fail "no box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
-    timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $found_window;
+    timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
         do sleep 0.1; done" || fail "the box did not close"
 }
-# Waits until the screen's pixel at px, py satisfies a predicate on r g b.
-wait_pixel() { # predicate what
-    local r g b
+# Waits until the screen's pixel at a point no control covers, low in the
+# gradient, passes a test on its r g b.
+wait_pixel() { # TEST WHAT
     for _ in $(seq 50); do
         read -r r g b < <(import -window root -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
-        "$1" "$r" "$g" "$b" && return 0 || sleep 0.1
+        eval "$1" && return 0 || sleep 0.1
     done
     fail "$2 (pixel at $px,$py is $r $g $b)"
 }
-is_gradient() { [ "$1" -eq "$2" ] && [ "$3" -ge 128 ] && [ $(($1 % 10)) -eq 0 ]; }
-is_black() { [ "$1$2$3" = 000 ]; }
 
+wait_said 'Screen reader on'
 # As on a Wayland desktop, where the program must still take X (a Wayland
 # display that does not exist: none is tried).
-${launch:-} env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none \
-    "$program" >"$work/log" 2>&1 &
-pid=$!
+env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${silence:-} \
+    "$program" >"$work/log" 2>&1 & pid=$! && helpers+=($pid)
 answer_box "$name" Return
 answer_box Return # the greeting
-find_window '^Sequilla $'
-# A point no control covers, low in the gradient (without a window manager
-# the window keeps its restored size: a client area of 792x554).
-eval "$(xdotool getwindowgeometry --shell "$found_window")"
-px=$((X + 760)) py=$((Y + HEIGHT - 154))
-wait_pixel is_gradient "the first question's gradient never appeared"
-keys Return
-wait_pixel is_black "Enter on the empty box did not turn the window black"
-keys Return
-wait_pixel is_gradient "Enter on Nuovo calcolo did not paint a new gradient"
-for round in $(seq "$rights"); do
-    [ "$round" -eq 1 ] || keys shift+Tab Return # Nuovo calcolo: the next question
-    # Every number from 2 to 100 to the same question: exactly one is right.
-    for answer in $(seq 2 100); do xdotool type "$answer" && keys Return Tab BackSpace BackSpace BackSpace; done
+eval "$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla $' windowfocus --sync \
+    getwindowgeometry --shell)" && px=$((X + 760)) py=$((Y + HEIGHT - 154)) || fail "no window"
+keys Tab shift+Tab # Command1, behind Nuovo calcolo, and back to the box
+for cycle in $(seq "$cycles"); do
+    wait_said '^Quanto fa ([0-9]+) più 1\? text\.$'
+    right=$((BASH_REMATCH[1] + 1))
+    [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
+    keys Return
+    wait_said "^Sbagliato!! $right\.\$" && sleep 0.8
+    [ "$cycle" -gt 1 ] || wait_pixel '[ "$r$g$b" = 000 ]' "a wrong answer did not blacken the window"
+    keys Tab && xdotool type "$right" && keys Return
+    wait_said "^Esatto! $name sei forte!\$" && sleep 0.8
+    [ "$cycle" -eq "$cycles" ] || keys Return # Nuovo calcolo
 done
-keys alt+x
+keys Tab Return Tab BackSpace BackSpace BackSpace Return # right, cut off by wrong
+sleep 1 && keys alt+x
 answer_box Return # the record message
-status=0
-wait "$pid" || status=$?
+wait "$pid"; status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
-[ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' "$rights" "$name")" ] ||
+[ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' $((cycles + 1)) "$name")" ] ||
     fail "the record files hold: $(od -c "$record_dir/quirel.txt" "$record_dir/nquirel.txt")"
-echo "e2e_match: wrong, new question, $rights right; the record set for $name"
+
+[ "$(said | grep -c -x -F -e 'Come ti chiami? text.' -e " $name vediamo se sei un vero campione  ")" -eq 2 ] ||
+    fail "Orca did not read the start-up boxes"
+! said | grep Command1 || fail "Orca said Command1"
+for value in "esatte: $((cycles + 1))" "errate: $((cycles + 1))" "totali: $((2 * cycles + 2))"; do
+    grep -q "label | Risposte $value" "$work/orca.log" || fail "no 'Risposte $value' in the tree"
+done
+# The recording: a sound starts after 0.1 s of silence; its pitch over
+# 0.02-0.1 s tells right (C5, 523 Hz) from wrong (311 Hz); the C6 (1047 Hz)
+# that a right sound plays from 0.3 s on must be gone once it is cut off.
+heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
+    function power(from, seconds, f,   c, i, s0, s1, s2) {
+        c = 2 * cos(2 * 3.14159265 * f / rate); s1 = s2 = 0
+        for (i = int(from); i < from + seconds * rate; i++) { s0 = x[i] + c * s1 - s2; s2 = s1; s1 = s0 }
+        return s1 * s1 + s2 * s2 - c * s1 * s2
+    }
+    { x[NR] = $1; if ($1 > 300 || $1 < -300) { if (quiet > 0.1 * rate) starts[++n] = NR; quiet = 0 } else quiet++ }
+    END {
+        for (k = 1; k <= n; k++) {
+            r = power(starts[k] + 441, 0.08, 523.25); w = power(starts[k] + 441, 0.08, 311.13)
+            printf (r > 20 * w ? "R" : w > 20 * r ? "W" : "?")
+        }
+        if (n > 2 && power(starts[n] + 0.35 * rate, 0.2, 1046.5) > power(starts[2] + 0.35 * rate, 0.2, 1046.5) / 25)
+            print " but the sound cut off went on"
+    }')
+[ "$heard" = "$([ -n "${silence:-}" ] || { printf 'WR%.0s' $(seq "$cycles") && echo R; })" ] || fail "heard $heard"
+echo "e2e_match: $cycles questions read by Orca, $((2 * cycles + 2)) judgements said${silence:+ in silence}; record set for $name"

@@ -12,7 +12,10 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")" XDG_RUNTIME_DIR="$work"
+# A home of its own too: what the desktop's services save (the screen reader
+# switched on, say) stays out of the user's.
+export DISPLAY=":$(head -n 1 "$work/display")" XDG_RUNTIME_DIR="$work" HOME="$work" \
+    XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 
 # The accessibility bus starts as a desktop starts it, on demand.
 dbus-run-session -- bash -c 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
