@@ -48,7 +48,7 @@ wait_said() { # REGEX: until the last question or judgement Orca said matches it
         [[ "$(said | grep -E '^(Screen reader on|Quanto fa|Sbagliato|Esatto)' | tail -n 1)" =~ $1 ]] &&
             return 0 || sleep 0.1
     done
-    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|')"
+    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
 }
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }

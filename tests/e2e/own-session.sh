@@ -4,10 +4,10 @@
 # own, inside a session bus of its own with the accessibility bus up, so that
 # nothing one test leaves behind reaches another. Fails when the test leaves
 # a key or a button held down.
-#   own-session.sh TEST [ARGS...]
+#   own-session.sh TEST [ARGS...]   (screen: the X screen, by default 1280x1024x24)
 set -u
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${screen:-1280x1024x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
