@@ -111,7 +111,7 @@ for value in "esatte: $((cycles + 1))" "errate: $((cycles + 1))" "totali: $((2 *
 done
 # The recording: a sound starts after 0.1 s of silence; its pitch over
 # 0.02-0.1 s tells right (C5, 523 Hz) from wrong (311 Hz); the C6 (1047 Hz)
-# that a right sound plays from 0.3 s on must be gone once it is cut off.
+# that a right sound plays from 0.3 s on must be gone at 0.42 s once cut off.
 heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
     function power(from, seconds, f,   c, i, s0, s1, s2) {
         c = 2 * cos(2 * 3.14159265 * f / rate); s1 = s2 = 0
@@ -124,7 +124,7 @@ heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
             r = power(starts[k] + 441, 0.08, 523.25); w = power(starts[k] + 441, 0.08, 311.13)
             printf (r > 20 * w ? "R" : w > 20 * r ? "W" : "?")
         }
-        if (n > 2 && power(starts[n] + 0.35 * rate, 0.2, 1046.5) > power(starts[2] + 0.35 * rate, 0.2, 1046.5) / 25)
+        if (n > 2 && power(starts[n] + 0.42 * rate, 0.16, 1046.5) > power(starts[2] + 0.42 * rate, 0.16, 1046.5) / 25)
             print " but the sound cut off went on"
     }')
 [ "$heard" = "$([ -n "${silence:-}" ] || { printf 'WR%.0s' $(seq "$cycles") && echo R; })" ] || fail "heard $heard"
