@@ -108,7 +108,7 @@ private slots:
         // clang-format off
         QTest::newRow("UTF-8")              << QByteArray("Niccol\xc3\xb2\r\n") << "Niccolò\r\n";
         QTest::newRow("Windows-1252")       << QByteArray("Niccol\xf2\r\n")     << "Niccolò\r\n";
-        QTest::newRow("1252 quotes, euro")  << QByteArray("\x93Lu\x92\x80\x94") << "“Lu’€”";
+        QTest::newRow("1252 quotes, euro")  << QByteArray("\x93Lu\x92\xa0\x80\x94") << "“Lu’\u00a0€”";
         QTest::newRow("undefined in 1252")  << QByteArray("Lu\x81" "ca")          << "Lu\uFFFDca";
         QTest::newRow("1252 score")         << QByteArray("12\xba\r\n")          << "12º\r\n";
         // clang-format on
