@@ -23,7 +23,7 @@ program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
 fail() { echo "FAIL: $*"; exit 1; }
 work=$(mktemp -d) helpers=()
-trap 'kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'pkill -P "$(IFS=,; echo "${helpers[*]}")"; kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 export PULSE_SERVER=unix:$work/pulse
 
 # Two null sinks: the program's sounds go to the first, recorded; Orca's
@@ -38,8 +38,10 @@ paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's mon
 parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
 openbox >/dev/null 2>&1 & helpers+=($!)
-# On a terminal, Orca writes its log a line at a time, so the test reads it as
-# it goes.
+# Orca runs one copy per user: one that a test before is still closing is
+# waited for. On a terminal, Orca writes its log a line at a time, so the
+# test reads it as it goes.
+timeout 10 sh -c 'while pgrep -u "$(id -u)" -x orca; do sleep 0.2; done' >/dev/null || fail "Orca runs already"
 PULSE_SINK=voice script -q -f -c "orca --debug-file /dev/tty" "$work/orca.log" \
     >/dev/null 2>&1 & helpers+=($!)
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
@@ -55,8 +57,7 @@ keys() { xdotool key --delay 30 "$@"; }
 # Waits for the box titled "Sequilla" (the window is "Sequilla "), types
 # TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
-    local box
-    box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla$' | tail -n 1)
+    local box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla$' | tail -n 1)
     [ -n "$box" ] && xdotool windowfocus --sync "$box" && sleep 0.3 || fail "no box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
@@ -82,11 +83,11 @@ answer_box "$name" Return
 answer_box Return # the greeting
 eval "$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla $' windowfocus --sync \
     getwindowgeometry --shell)" && px=$((X + 760)) py=$((Y + HEIGHT - 154)) || fail "no window"
-keys Tab shift+Tab # Command1, behind Nuovo calcolo, and back to the box
 for cycle in $(seq "$cycles"); do
     wait_said '^Quanto fa ([0-9]+) più 1\? text\.$'
     right=$((BASH_REMATCH[1] + 1))
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
+    [ "$cycle" -gt 1 ] || { keys Tab && sleep 1 && keys shift+Tab; } # to Command1, behind Nuovo calcolo, and back
     keys Return
     wait_said "^Sbagliato!! $right\.\$" && sleep 0.8
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r$g$b" = 000 ]' "a wrong answer did not blacken the window"
