@@ -7,7 +7,6 @@
 
 #include "tavolatester.h"
 
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
