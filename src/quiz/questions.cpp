@@ -9,6 +9,7 @@
 #include "ui/backdrop.h"
 #include "ui/designlabel.h"
 #include "ui/picturebutton.h"
+#include "ui/spoken.h"
 #include "ui/tavola.h"
 
 #include <QPainter>
@@ -112,11 +113,8 @@ void Tavola::txtAnswer_KeyPress(qint16 &key)
     lblScore->setCaption(FormatNumber(m_state.correctCount, u"####0"));
     lblScore2->setCaption(
         FormatNumber(checkedAdd(m_state.correctCount, m_state.wrongCount), u"####0"));
-    // The focus goes to Nuovo calcolo, and a screen reader reads the
-    // judgement with it: Qt 6.4 has no other way to have it said.
-    cmdNext->setAccessibleDescription(lblMessage->caption());
     cmdNext->setEnabled(true);
-    cmdNext->setFocus();
+    focusAndTell(cmdNext, lblMessage->caption());
 }
 
 void Tavola::PlayWave(const QString &path)
