@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# What building and running Sequilla needs on Debian 12.
+# What building and running Sequilla needs on Debian 12 and 13.
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libcanberra-dev libcanberra-pulse
@@ -12,11 +12,11 @@ build_packages=(
 )
 # What the tests need besides: an X server for each end-to-end test, a
 # keyboard robot and its key-state check, a view of the screen, a session
-# bus with the accessibility bus as on a desktop, a sound server to record,
-# the Orca screen reader under a small window manager, valgrind, and, for
-# the package test, the Debian and desktop tools.
+# bus with the accessibility bus as on a desktop, a sound server to record
+# (below) and its clients, the Orca screen reader under a small window
+# manager, valgrind, and, for the package test, the Debian and desktop tools.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
-    pulseaudio pulseaudio-utils orca speech-dispatcher openbox
+    pulseaudio-utils orca speech-dispatcher openbox
     valgrind dpkg-dev file desktop-file-utils appstream lintian)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
@@ -26,18 +26,44 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+is_installed() {
+    dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'
+}
+
+# The sound server that the end-to-end match records: the one this machine
+# has already, since installing a second one would change which one the next
+# desktop login starts; on a machine with none, the one its release's
+# desktops run: PipeWire from Debian 13 on, PulseAudio on Debian 12.
+sound_server_packages() {
+    local release
+    release=$(. /etc/os-release && echo "${VERSION_ID:-}")
+    if is_installed pipewire-pulse; then
+        echo pipewire-pulse wireplumber
+    elif is_installed pulseaudio; then
+        echo pulseaudio
+    elif [ -n "$release" ] && [ "${release%%.*}" -lt 13 ]; then
+        echo pulseaudio
+    else
+        echo pipewire-pulse wireplumber
+    fi
+}
+
 # Installs, without recommends, only the packages that are missing.
 install_missing() {
     local missing=() package
     for package in "$@"; do
-        dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$' \
-            || missing+=("$package")
+        is_installed "$package" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The release this runs on, as its test output names it.
+release_name() {
+    (. /etc/os-release && echo "${PRETTY_NAME:-$ID}")
 }
 
 # Configures (once) and builds one preset.
