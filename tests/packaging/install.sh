@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Debian package as a school's admin uses it: build it, check it with
-# lintian, install it, validate its desktop entry and metadata, let two
-# children with accounts of their own play it (the first sets the record, the
-# second sees it and beats it), reinstall, remove and purge it. Needs root.
+# The Debian package as a school's admin uses it: build it, install it,
+# check it with the validators of its desktop entry and metadata and with
+# lintian, let two children with accounts of their own play it (the first
+# sets the record, the second sees it and beats it), reinstall, remove and
+# purge it. Needs root.
 #   install.sh SOURCE_DIR
 set -u
 source_dir=$1
@@ -20,14 +21,28 @@ cd "$source_dir"
 cmake --build --preset release --parallel "$(nproc)" >/dev/null
 (cd build/release && cpack >/dev/null)
 deb=$(ls build/release/sequilla_*_amd64.deb)
-# Debian's checker, the desktop entry's and the metadata's validators: not
-# one error, warning or hint.
-lint=$(lintian --fail-on error,warning,pedantic --pedantic "$deb" 2>&1) || { echo "FAIL: lintian: $lint"; exit 1; }
+# The desktop entry's and the metadata's validators, then Debian's checker:
+# not one error, warning or hint but those below.
 apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
 hints=$(desktop-file-validate /usr/share/applications/org.sequilla.sequilla.desktop)
 [ -z "$hints" ] || { echo "FAIL: desktop entry: $hints"; exit 1; }
-appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.sequilla.sequilla.metainfo.xml |
-    grep -q -x -F '✔ Validation was successful.' || { echo "FAIL: AppStream metadata"; exit 1; }
+# One metadata file serves both releases, and each release's AppStream finds
+# one thing to say: Debian 12's AppStream 0.16 does not know the developer
+# element yet, and AppStream 1.0 (Debian 13) warns that no homepage is given,
+# as Sequilla has none to give. lintian reports that warning as a failed
+# validation, which it is told to leave out there, and only there; lintian 2.116
+# (Debian 12) does not know that tag at all.
+case $(appstreamcli --version) in
+*" 0."*) expected='I: org.sequilla.sequilla:[0-9]+: unknown-tag developer' no_homepage=() ;;
+*) expected='W: org.sequilla.sequilla:~: url-homepage-missing'
+   no_homepage=(--suppress-tags appstream-metadata-validation-failed) ;;
+esac
+findings=$(appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.sequilla.sequilla.metainfo.xml |
+    grep -E '^[EWIP]: ' || true)
+grep -Eqx "$expected" <<<"$findings" && [ "$(wc -l <<<"$findings")" -eq 1 ] ||
+    { echo "FAIL: AppStream metadata: $findings"; exit 1; }
+lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "$deb" 2>&1) ||
+    { echo "FAIL: lintian: $(grep -v 'with root privileges' <<<"$lint")"; exit 1; }
 set +e
 check "not installed" test -x /usr/games/sequilla -a -d /usr/lib/sequilla/suoni
 for page in /usr/share/man/man6/sequilla.6.gz /usr/share/man/it/man6/sequilla.6.gz; do
