@@ -19,6 +19,7 @@
 class FakeRuntime final : public Runtime
 {
 public:
+    using Runtime::Runtime;
     QStringList boxes;                  // each box: its text (or prompt), style and title
     QStringList failures;               // the run-time error boxes
     QList<int> replies;                 // the answers of the next message boxes; Ok when none

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -265,6 +267,44 @@ private slots:
         QCOMPARE(runtime->boxes, boxes.mid(timeUp ? 0 : 1, int(timeUp) + int(beaten)));
         QCOMPARE(bytesOf(file("quirel.txt")), beaten ? QByteArray::number(score) + "\r\n" : record);
         QCOMPARE(bytesOf(file("nquirel.txt")), beaten ? QByteArray("Bo Lu \r\n") : QByteArray());
+    }
+
+    // Copies of the program ending at once against one record: it ends at
+    // the highest score with its own holder (a lower score saved over a
+    // higher one loses it), and no reader sees a score with another's name.
+    void recordKeepsTheBestOfMatchesEndingAtOnce_data()
+    {
+        QTest::addColumn<QString>("access");
+        QTest::newRow("by path, as in a build tree") << u"path"_s;
+        QTest::newRow("held open, as installed") << u"held"_s;
+    }
+    void recordKeepsTheBestOfMatchesEndingAtOnce()
+    {
+        QFETCH(QString, access);
+        for (int round = 0; round < 3; ++round) {
+            QTemporaryDir dir;
+            QVERIFY(writeFile(dir.filePath(u"quirel.txt"_s), {}));
+            QVERIFY(writeFile(dir.filePath(u"nquirel.txt"_s), {}));
+            std::vector<std::unique_ptr<QProcess>> players(22);
+            int best = 0;
+            for (std::unique_ptr<QProcess> &player : players) {
+                const int score = QRandomGenerator::global()->bounded(1, 1000);
+                const bool reader = &player - &players[0] < 2;
+                best = reader ? best : std::max(best, score);
+                player = std::make_unique<QProcess>();
+                player->start(RECORDPLAYER,
+                              {dir.path(), access, reader ? u"read"_s : QString::number(score),
+                               QString::number(QRandomGenerator::global()->bounded(20))});
+            }
+            for (std::unique_ptr<QProcess> &player : players) {
+                QVERIFY(player->waitForFinished(60000));
+                QCOMPARE_NE(player->exitCode(), 1);
+            }
+            QCOMPARE(bytesOf(dir.filePath(u"quirel.txt"_s)), QByteArray::number(best) + "\r\n");
+            QCOMPARE(bytesOf(dir.filePath(u"nquirel.txt"_s)),
+                     'P' + QByteArray::number(best) + "\r\n");
+            QCOMPARE(QDir(dir.path()).count(), 4); // ".", ".." and the two files
+        }
     }
 
     // On purpose: closing the window through its frame ends the program

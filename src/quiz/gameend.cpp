@@ -11,9 +11,8 @@ void Tavola::decideRecord()
     // Captions, read only now: the goodbye box may have stood open a while.
     const double record = lenientNumber(lblpunti->caption());
     const double score = strictNumber(lblScore->caption());
-    if (record >= score)
+    if (record >= score || !SaveRecord(lblScore->caption(), lblnome1->caption()))
         m_runtime.EndProgram();
-    SaveRecord(lblScore->caption(), lblnome1->caption());
     m_runtime.ShowMessage(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
     m_runtime.EndProgram();
 }

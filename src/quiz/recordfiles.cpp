@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record: the best score and its holder, in two one-line files in one
 // directory for the whole machine.
+#include "runtime/conversions.h"
 #include "runtime/runtime.h"
 #include "runtime/textfiles.h"
 #include "ui/designlabel.h"
@@ -28,24 +29,33 @@ QString Tavola::GetSystemDir()
 
 QString Tavola::Leggifiletxt(const QString &nomefile)
 {
-    return readTextFile(nomefile);
+    return m_runtime.Record().read(nomefile);
 }
 
 void Tavola::EnsureRecordFiles()
 {
-    ensureTextFile(scoreFile(m_state.windowsDir));
-    ensureTextFile(nameFile(m_state.windowsDir));
+    m_runtime.Record().ensure(scoreFile(m_state.windowsDir));
+    m_runtime.Record().ensure(nameFile(m_state.windowsDir));
 }
 
 void Tavola::LoadRecord()
 {
+    // Both files of one save: another copy of the program may be saving.
+    const FileLock lock = m_runtime.Record().lock(m_state.windowsDir, FileLock::Shared);
     lblpunti->setCaption(Leggifiletxt(scoreFile(m_state.windowsDir)));
     lblnome->setCaption(Leggifiletxt(nameFile(m_state.windowsDir)));
 }
 
-void Tavola::SaveRecord(const QString &scoreText, const QString &name)
+bool Tavola::SaveRecord(const QString &scoreText, const QString &name)
 {
+    // The record shown at the start may have been beaten since by another
+    // copy of the program: the score must beat the record on disk too, read
+    // under the same lock as the save, or it would replace a higher one.
+    const FileLock lock = m_runtime.Record().lock(m_state.windowsDir, FileLock::Exclusive);
+    if (lenientNumber(Leggifiletxt(scoreFile(m_state.windowsDir))) >= strictNumber(scoreText))
+        return false;
     // The score file is whole on disk before the name file is begun.
-    writeTextLine(scoreFile(m_state.windowsDir), scoreText);
-    writeTextLine(nameFile(m_state.windowsDir), name);
+    m_runtime.Record().write(scoreFile(m_state.windowsDir), scoreText);
+    m_runtime.Record().write(nameFile(m_state.windowsDir), name);
+    return true;
 }

@@ -8,6 +8,7 @@
 class QtRuntime final : public Runtime
 {
 public:
+    using Runtime::Runtime;
     int ShowMessage(const QString &text, int style, const QString &title) override;
     QString AskText(const QString &prompt) override;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "randomsource.h"
+#include "recordstore.h"
 
 #include <QString>
 
@@ -26,6 +27,11 @@ public:
         No = 7
     };
 
+    Runtime() = default;
+    explicit Runtime(HeldRecord held)
+        : m_record(std::move(held))
+    {
+    }
     virtual ~Runtime() = default;
 
     /// A modal message box; returns when it is closed, with No (7) only for
@@ -42,6 +48,8 @@ public:
     /// The machine-wide directory of the record files, fixed when the
     /// program is built; it may or may not end with a separator.
     virtual QString WindowsDirectory() const;
+    /// The record files in that directory, held or reached by path.
+    RecordStore &Record() { return m_record; }
 
     /// Ends the program with the given exit status at once: nothing of the
     /// calling handler, nor of any handler it is nested in, runs afterwards.
@@ -66,4 +74,5 @@ protected:
 
 private:
     RandomSource m_random;
+    RecordStore m_record;
 };

@@ -2,6 +2,7 @@
 #include "textfiles.h"
 
 #include "failure.h"
+#include "uniquefd.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -12,46 +13,13 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
 constexpr mode_t shared = 0666;
-
-// An open file descriptor, closed when it goes out of scope.
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-    UniqueFd(UniqueFd &&other) noexcept
-        : m_fd(std::exchange(other.m_fd, -1))
-    {
-    }
-    ~UniqueFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now, reporting the error a close may bring (a full disk on NFS).
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
 
 // Windows-1252 is Latin-1 but for 0x80..0x9F; the five bytes it leaves
 // undefined read as U+FFFD.
@@ -69,25 +37,18 @@ QString fromWindows1252(const QByteArray &bytes)
     return text;
 }
 
-[[noreturn]] void fail(const QString &path, const QString &reason)
-{
-    throw RuntimeFailure(QStringLiteral("Errore di esecuzione: impossibile usare il file "
-                                        "\"%1\": %2.")
-                             .arg(QDir::cleanPath(path), reason));
-}
-
 [[noreturn]] void failErrno(const QString &path, int error)
 {
-    fail(path, QString::fromLocal8Bit(std::strerror(error)));
+    failFile(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 [[noreturn]] void failNotRegular(const QString &path, const struct stat &info)
 {
     if (S_ISLNK(info.st_mode))
-        fail(path, QStringLiteral("è un collegamento simbolico, non un file"));
+        failFile(path, QStringLiteral("è un collegamento simbolico, non un file"));
     if (S_ISDIR(info.st_mode))
-        fail(path, QStringLiteral("è una cartella, non un file"));
-    fail(path, QStringLiteral("non è un file normale"));
+        failFile(path, QStringLiteral("è una cartella, non un file"));
+    failFile(path, QStringLiteral("non è un file normale"));
 }
 
 // Opens without following a symbolic link and without blocking on a fifo,
@@ -160,6 +121,13 @@ private:
 
 } // namespace
 
+void failFile(const QString &path, const QString &reason)
+{
+    throw RuntimeFailure(QStringLiteral("Errore di esecuzione: impossibile usare il file "
+                                        "\"%1\": %2.")
+                             .arg(QDir::cleanPath(path), reason));
+}
+
 QString existingDirectory(const QString &directory)
 {
     const QFileInfo info(directory);
@@ -173,13 +141,23 @@ QString existingDirectory(const QString &directory)
 
 QString readTextFile(const QString &path)
 {
-    UniqueFd fd = openRegular(path, O_RDONLY);
-    QFile file;
-    if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        fail(path, file.errorString());
-    const QByteArray bytes = file.read(maxTextFileBytes);
-    if (file.error() != QFileDevice::NoError)
-        fail(path, file.errorString());
+    return readTextFd(openRegular(path, O_RDONLY).get(), path);
+}
+
+QString readTextFd(int fd, const QString &path)
+{
+    QByteArray bytes(maxTextFileBytes, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::pread(fd, bytes.data() + size, size_t(bytes.size() - size), size);
+        if (got < 0 && errno != EINTR)
+            failErrno(path, errno);
+        if (got == 0)
+            break;
+        if (got > 0)
+            size += got;
+    }
+    bytes.truncate(size);
     // A record file made on Italian Windows is in its code page.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -232,4 +210,47 @@ void writeTextLine(const QString &path, const QString &text)
         failErrno(path, errno);
     temporary.release();
     syncDirectory(directory);
+}
+
+void rewriteTextFd(int fd, const QString &path, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit() + "\r\n";
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written =
+            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
+        if (written <= 0)
+            failErrno(path, written < 0 ? errno : EIO);
+        done += written;
+    }
+    if (::ftruncate(fd, bytes.size()) != 0 || ::fsync(fd) != 0)
+        failErrno(path, errno);
+}
+
+FileLock::FileLock(int fd, Kind kind, const QString &path)
+    : m_fd(fd)
+{
+    while (::flock(fd, kind == Exclusive ? LOCK_EX : LOCK_SH) != 0)
+        if (errno != EINTR)
+            failErrno(path, errno);
+}
+
+FileLock::FileLock(UniqueFd own, Kind kind, const QString &path)
+    : FileLock(own.get(), kind, path)
+{
+    m_own = std::move(own);
+}
+
+FileLock FileLock::onDirectory(const QString &directory, Kind kind)
+{
+    UniqueFd fd(
+        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
+        failErrno(directory, errno);
+    return FileLock(std::move(fd), kind, directory);
+}
+
+FileLock::~FileLock()
+{
+    if (m_fd >= 0)
+        ::flock(m_fd, LOCK_UN);
 }

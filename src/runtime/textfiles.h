@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "uniquefd.h"
+
 #include <QString>
+
+#include <utility>
 
 // One-line text files in a directory that every user of the machine may
 // write. Nothing there is followed blindly: a symbolic link, a directory, a
@@ -10,6 +14,9 @@
 // valid UTF-8, else as Windows-1252 (the code page of Italian Windows, where
 // record files may come from). Every failure throws RuntimeFailure with the
 // path and the system's reason.
+
+/// Throws the RuntimeFailure that names path and the reason it cannot be used.
+[[noreturn]] void failFile(const QString &path, const QString &reason);
 
 /// directory followed by one "/" (none added when it ends with one); a
 /// directory that is missing, or not a directory, is a failure naming it.
@@ -33,3 +40,43 @@ void ensureTextFile(const QString &path);
 /// old file is left whole and the temporary file removed. The file gets mode
 /// 0666, so that any user can replace it next.
 void writeTextLine(const QString &path, const QString &text);
+
+/// The whole content of the open regular file fd, read from its start, as
+/// readTextFile reads a file; path names it in a failure.
+QString readTextFd(int fd, const QString &path);
+
+/// Rewrites the open file fd in place with text followed by CR LF: the new
+/// bytes over the old from the start, then the file cut to their length and
+/// synced. A crash in between leaves the new line followed by the rest of
+/// the old text, never an empty file. path names it in a failure.
+void rewriteTextFd(int fd, const QString &path, const QString &text);
+
+/// An advisory lock (flock) on a file or directory, held until it goes out of
+/// scope. Taking it waits for the locks other processes hold that exclude it.
+class FileLock
+{
+public:
+    enum Kind
+    {
+        Shared,
+        Exclusive
+    };
+    /// Locks the open file fd, which must stay open while the lock lives.
+    FileLock(int fd, Kind kind, const QString &path);
+    /// Opens the directory and locks it: the lock for files that are
+    /// replaced by renaming, whose inode changes with each save.
+    static FileLock onDirectory(const QString &directory, Kind kind);
+    FileLock(FileLock &&other) noexcept
+        : m_own(std::move(other.m_own))
+        , m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
+    FileLock &operator=(FileLock &&) = delete;
+    ~FileLock();
+
+private:
+    FileLock(UniqueFd own, Kind kind, const QString &path);
+
+    UniqueFd m_own;
+    int m_fd = -1;
+};

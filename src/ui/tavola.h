@@ -47,7 +47,8 @@ protected:
     QString Leggifiletxt(const QString &nomefile);
     void EnsureRecordFiles();
     void LoadRecord();
-    void SaveRecord(const QString &scoreText, const QString &name);
+    /// Saves unless the record on disk is at least scoreText; says whether it saved.
+    bool SaveRecord(const QString &scoreText, const QString &name);
 
     MatchState m_state;
 

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "heldrecord.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Paths from which code would be loaded: Qt's plugins (the platform, its
+// theme, styles, input methods), GTK's and GIO's modules (which Qt's GTK
+// theme would load), and the OpenGL drivers of the X platform. The held
+// record files would be within reach of such code.
+constexpr const char *codePaths[] = {"QT_PLUGIN_PATH",
+                                     "QT_QPA_PLATFORM_PLUGIN_PATH",
+                                     "QML_IMPORT_PATH",
+                                     "QML2_IMPORT_PATH",
+                                     "GTK_PATH",
+                                     "GTK_MODULES",
+                                     "GTK3_MODULES",
+                                     "GIO_EXTRA_MODULES",
+                                     "GIO_MODULE_DIR",
+                                     "LIBGL_DRIVERS_PATH",
+                                     "__EGL_VENDOR_LIBRARY_DIRS",
+                                     "__EGL_VENDOR_LIBRARY_FILENAMES",
+                                     "GBM_BACKENDS_PATH"};
+
+[[noreturn]] void giveUp(const char *what)
+{
+    std::fprintf(stderr, "sequilla: %s: %s\n", what, std::strerror(errno));
+    std::_Exit(1);
+}
+
+// Standard input, output and error open, so that no record file can take
+// their place and be written by a stray message.
+void keepStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd)
+            giveUp("/dev/null");
+}
+
+HeldFile hold(const std::string &path, gid_t group)
+{
+    HeldFile file{path,
+                  UniqueFd(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)), 0};
+    struct stat info
+    {
+    };
+    if (!file.fd.valid() || ::fstat(file.fd.get(), &info) != 0)
+        file.error = errno;
+    else if (!S_ISREG(info.st_mode))
+        file.error = NotRegular;
+    else if (info.st_nlink != 1)
+        file.error = ManyLinks;
+    else if (info.st_uid != 0 || info.st_gid != group)
+        file.error = WrongOwner;
+    else if (file.fd.get() <= 2)
+        file.error = LowDescriptor;
+    if (file.error != 0)
+        file.fd = UniqueFd();
+    return file;
+}
+
+void dropGroup(gid_t user)
+{
+    gid_t real = 0, effective = 0, saved = 0;
+    if (::setresgid(user, user, user) != 0)
+        giveUp("setresgid");
+    if (::getresgid(&real, &effective, &saved) != 0 || real != user || effective != user ||
+        saved != user)
+        giveUp("the games group is still held");
+}
+
+void stripEnvironment()
+{
+    for (const char *name : codePaths)
+        ::unsetenv(name);
+    // libcanberra loads the driver it is given by name from its own folder:
+    // a name with a slash would lead it elsewhere.
+    if (const char *driver = std::getenv("CANBERRA_DRIVER");
+        driver != nullptr && std::string_view(driver).find('/') != std::string_view::npos)
+        ::unsetenv("CANBERRA_DRIVER");
+}
+
+} // namespace
+
+HeldRecord holdRecordFiles(const char *directory, int &argc, char **argv)
+{
+    const gid_t user = ::getgid();
+    const gid_t games = ::getegid();
+    if (user == games)
+        return {};
+    keepStandardDescriptors();
+    const std::string folder(directory);
+    HeldRecord record{true, hold(folder + "/quirel.txt", games),
+                      hold(folder + "/nquirel.txt", games)};
+    dropGroup(user);
+    stripEnvironment();
+    argc = 1;
+    argv[1] = nullptr;
+    return record;
+}
