@@ -101,6 +101,11 @@ wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
 eval "$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla $' windowfocus --sync \
     getwindowgeometry --shell)" && px=$((X + 760)) py=$((Y + HEIGHT - 154)) || fail "no window"
+# The program runs with the user's own groups alone, the installed game too
+# (set-group-id games, it gives the group up once its record is open).
+g=$(id -g) && grep -qxP "Gid:\t$g\t$g\t$g\t$g" /proc/$pid/status &&
+    [ "$(grep ^Groups: /proc/$pid/status)" = "$(grep ^Groups: /proc/$$/status)" ] ||
+    fail "the program holds other groups: $(grep -E '^(Gid|Groups):' /proc/$pid/status)"
 for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
     # as the window comes up) as the box's new name, without its role.
@@ -120,7 +125,9 @@ sleep 1 && keys alt+x
 answer_box Return # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
-[ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' $((cycles + 1)) "$name")" ] ||
+# Only the installed game may read its record; the package test reads it then.
+[ ! -r "$record_dir/quirel.txt" ] ||
+    [ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' $((cycles + 1)) "$name")" ] ||
     fail "the record files hold: $(od -c "$record_dir/quirel.txt" "$record_dir/nquirel.txt")"
 
 ! said | grep Command1 || fail "Orca said Command1"

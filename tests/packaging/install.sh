@@ -10,10 +10,10 @@ set -u
 source_dir=$1
 record_dir=/var/games/sequilla
 [ "$(id -u)" -eq 0 ] || { echo "install test: skipped (needs root)"; exit 0; }
-dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' &&
-    { echo "install test: skipped (Sequilla is installed here already; it is left alone)"; exit 0; }
+dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' || [ -e "$record_dir" ] &&
+    { echo "install test: skipped (Sequilla or its record is here already; it is left alone)"; exit 0; }
 users=(sequilla-pupil1 sequilla-pupil2)
-trap 'rm -rf "${e2e:-}"; dpkg --purge sequilla >/dev/null 2>&1; for u in "${users[@]}"; do userdel "$u" 2>/dev/null; done' EXIT
+trap 'rm -rf "${e2e:-}"; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"; for u in "${users[@]}"; do userdel "$u" 2>/dev/null; done' EXIT
 check() { "${@:2}" || { echo "FAIL: $1"; exit 1; }; }
 set -e
 cd "$source_dir"
@@ -21,6 +21,13 @@ cd "$source_dir"
 cmake --build --preset release --parallel "$(nproc)" >/dev/null
 (cd build/release && cpack >/dev/null)
 deb=$(ls build/release/sequilla_*_amd64.deb)
+for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
+# The record directory as earlier packages left it, writable by every
+# account, with a record of a pupil's and what others planted beside it.
+mkdir -p -m 0777 "$record_dir" && mkfifo "$record_dir/fifo" && mkdir "$record_dir/folder"
+ln -s /etc/shadow "$record_dir/link" && touch "$record_dir/quirel.txt.AbC123" "$record_dir/folder/file"
+printf '1\r\n' >"$record_dir/quirel.txt" && printf 'Ada\r\n' >"$record_dir/nquirel.txt"
+chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
 # The desktop entry's and the metadata's validators, then Debian's checker:
 # not one error, warning or hint but those below.
 apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
@@ -48,22 +55,30 @@ check "not installed" test -x /usr/games/sequilla -a -d /usr/lib/sequilla/suoni
 for page in /usr/share/man/man6/sequilla.6.gz /usr/share/man/it/man6/sequilla.6.gz; do
     check "manual page $page" zgrep -q 'quirel.txt' "$page"
 done
-check "record directory is not 777" test "$(stat -c %a "$record_dir")" = 777
-for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
+# The upgrade kept the record, made its files anew and cleared the rest;
+# the program is set-group-id games, and only root and the group may write.
+check "the record after the upgrade" test "$(cat "$record_dir"/*quirel.txt | tr -d '\r\n')" = Ada1
+check "the record directory's content" test "$(ls -A "$record_dir" | tr '\n' ' ')" = "nquirel.txt quirel.txt "
+check "modes" test "$(stat -c '%U:%G %A' "$record_dir" "$record_dir"/*quirel.txt /usr/lib/sequilla/sequilla |
+    tr '\n' ' ')" = "root:games drwxr-xr-x root:games -rw-rw---- root:games -rw-rw---- root:games -rwxr-sr-x "
+for try in "echo 9 >>$record_dir/quirel.txt" "echo P >>$record_dir/nquirel.txt" "touch $record_dir/new" \
+    "rm -f $record_dir/quirel.txt" "ln -s /tmp $record_dir/link" "mv $record_dir/nquirel.txt $record_dir/n"; do
+    ! runuser -u sequilla-pupil2 -- sh -c "$try" 2>/dev/null || { echo "FAIL: a pupil could $try"; exit 1; }
+done
 
 # Each child plays a whole match in a desktop session of their own, under
 # their own account, from a copy of the tests they can read: the first sets
-# the record, the second beats it. Both play in silence, which must change
-# nothing else: the first without the sound library's driver, the second
-# with no sound server.
+# the record, heard through the sound server, the second beats it in
+# silence, with no sound server, which must change nothing else.
 e2e=$(mktemp -d) && cp -r "$source_dir/tests/e2e/." "$e2e" && chmod -R a+rX "$e2e"
 play() { # user name questions silence
     runuser -u "$1" -- env record_dir=$record_dir silence="$4" \
         "$e2e/own-session.sh" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
 }
-check "first child" play sequilla-pupil1 Anna 2 CANBERRA_DRIVER=none
-check "the first record file" test "$(stat -c '%U %a' "$record_dir/quirel.txt")" = "sequilla-pupil1 666"
+check "first child" play sequilla-pupil1 Anna 2 ""
+check "the first child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Anna\r\n3\r')"
 check "second child" play sequilla-pupil2 Bruno 3 PULSE_SERVER=unix:/nonexistent
+check "the second child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Bruno\r\n4\r')"
 dpkg -i "$deb" >/dev/null # as an upgrade does
 check "reinstalling lost the record" grep -q Bruno "$record_dir/nquirel.txt"
 apt-get remove -y -q sequilla >/dev/null
