@@ -33,14 +33,15 @@ export PULSE_SERVER=unix:$work/pulse/native
 if command -v pipewire-pulse >/dev/null; then
     heard_through=PipeWire
     for server in pipewire wireplumber pipewire-pulse; do
-        XDG_RUNTIME_DIR=$work PIPEWIRE_RUNTIME_DIR=$work $server >/dev/null 2>&1 & helpers+=($!)
+        XDG_RUNTIME_DIR=$work PIPEWIRE_RUNTIME_DIR=$work $server >"$work/$server.log" 2>&1 & helpers+=($!)
     done
     # The server answers before it can make a sink, and takes a default
     # sink only once its session manager has seen the sink.
-    timeout 10 sh -c 'until pactl load-module module-null-sink sink_name=judge >/dev/null 2>&1;
-        do sleep 0.1; done' || fail "no sound server"
-    timeout 10 sh -c "until pactl info | grep -q '^Default Sink: judge\$';
-        do pactl set-default-sink judge; sleep 0.1; done" || fail "no sink to record: $(pactl info)"
+    timeout 20 sh -c 'until pactl load-module module-null-sink sink_name=judge >/dev/null 2>&1;
+        do sleep 0.1; done' || fail "no sound server: $(tail -n 5 "$work"/pipewire*.log)"
+    timeout 30 sh -c "until pactl info | grep -q '^Default Sink: judge\$';
+        do pactl set-default-sink judge 2>/dev/null; sleep 0.2; done" ||
+        fail "no sink to record: $(pactl info | grep Default); WirePlumber: $(tail -n 5 "$work/wireplumber.log")"
 else
     heard_through=PulseAudio
     mkdir "$work/pulse"
