@@ -19,8 +19,8 @@ set -e
 cd "$source_dir"
 [ -f build/release/CMakeCache.txt ] || cmake --preset release >/dev/null
 cmake --build --preset release --parallel "$(nproc)" >/dev/null
-(cd build/release && cpack >/dev/null)
-deb=$(ls build/release/sequilla_*_amd64.deb)
+rm -f build/release/sequilla_*.deb && (cd build/release && cpack >/dev/null)
+deb=$(ls build/release/sequilla_*.deb)
 for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
 # The record directory as earlier packages left it, writable by every
 # account, with a record of a pupil's and what others planted beside it.
