@@ -92,16 +92,18 @@ void stripEnvironment()
 HeldRecord holdRecordFiles(const char *directory, int &argc, char **argv)
 {
     const gid_t user = ::getgid();
-    const gid_t games = ::getegid();
-    if (user == games)
+    const gid_t group = ::getegid(); // games, or the group an admin gave the program
+    if (user == group)
         return {};
     keepStandardDescriptors();
     const std::string folder(directory);
-    HeldRecord record{true, hold(folder + "/quirel.txt", games),
-                      hold(folder + "/nquirel.txt", games)};
+    HeldRecord record{true, hold(folder + "/quirel.txt", group),
+                      hold(folder + "/nquirel.txt", group)};
     dropGroup(user);
     stripEnvironment();
-    argc = 1;
-    argv[1] = nullptr;
+    if (argc > 1) {
+        argc = 1;
+        argv[1] = nullptr;
+    }
     return record;
 }

@@ -21,7 +21,7 @@ enum HeldFileError : int
 {
     NotRegular = -1,   // a directory, fifo, device...
     ManyLinks = -2,    // a hard link to it elsewhere
-    WrongOwner = -3,   // not root's, or not the games group's
+    WrongOwner = -3,   // not root's, or not the program's group's
     LowDescriptor = -4 // it would stand for standard input, output or error
 };
 

@@ -16,7 +16,7 @@ QString reason(int error)
     case ManyLinks:
         return QStringLiteral("ha altri collegamenti");
     case WrongOwner:
-        return QStringLiteral("non appartiene a root e al gruppo games");
+        return QStringLiteral("non appartiene a root e al gruppo del programma");
     case LowDescriptor:
         return QStringLiteral("non si può aprire con l'ingresso o l'uscita standard chiusi");
     default:
