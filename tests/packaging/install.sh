@@ -63,7 +63,9 @@ check "modes" test "$(stat -c '%U:%G %A' "$record_dir" "$record_dir"/*quirel.txt
     tr '\n' ' ')" = "root:games drwxr-xr-x root:games -rw-rw---- root:games -rw-rw---- root:games -rwxr-sr-x "
 for try in "echo 9 >>$record_dir/quirel.txt" "echo P >>$record_dir/nquirel.txt" "touch $record_dir/new" \
     "rm -f $record_dir/quirel.txt" "ln -s /tmp $record_dir/link" "mv $record_dir/nquirel.txt $record_dir/n"; do
-    ! runuser -u sequilla-pupil2 -- sh -c "$try" 2>/dev/null || { echo "FAIL: a pupil could $try"; exit 1; }
+    for user in "${users[@]}"; do
+        ! runuser -u "$user" -- sh -c "$try" 2>/dev/null || { echo "FAIL: $user could $try"; exit 1; }
+    done
 done
 
 # Each child plays a whole match in a desktop session of their own, under
