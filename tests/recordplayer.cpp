@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
     FakeSound sound;
     TavolaTester tavola(runtime, sound);
     tavola.state().windowsDir = dir;
+    runtime.Record().ensure(dir + "quirel.txt");
     QThread::msleep(QByteArray(argv[4]).toULong());
     if (qstrcmp(argv[3], "read") != 0)
         return tavola.SaveRecord(argv[3], u'P' + QLatin1StringView(argv[3])) ? 0 : 3;

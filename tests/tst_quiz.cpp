@@ -228,20 +228,23 @@ private slots:
         QCOMPARE(runtime->boxes, QStringList());
     }
 
-    // Only a strictly higher score beats the record; the decision reads the
-    // captions, and ticks during the end's boxes start nothing.
+    // Only a strictly higher score beats the record, both the record shown
+    // (the captions) and one another copy saved meanwhile; ticks during the
+    // end's boxes start nothing.
     void recordDecision_data()
     {
         QTest::addColumn<QByteArray>("record");
         QTest::addColumn<int>("score");
         QTest::addColumn<bool>("timeUp"); // else the exit button
         QTest::addColumn<bool>("beaten");
+        QTest::addColumn<QByteArray>("meanwhile"); // saved by another copy during the match
         // clang-format off
-        QTest::newRow("tie keeps")             << QByteArray("3\r\n")  << 3 << true  << false;
-        QTest::newRow("one more beats")        << QByteArray("3\r\n")  << 4 << true  << true;
-        QTest::newRow("exit, one more beats")  << QByteArray("3\r\n")  << 4 << false << true;
-        QTest::newRow("text record is 0")      << QByteArray("nessuno") << 1 << false << true;
-        QTest::newRow("1e999 is never beaten") << QByteArray("1e999")  << 2 << false << false;
+        QTest::newRow("tie keeps")             << QByteArray("3\r\n")  << 3 << true  << false << QByteArray();
+        QTest::newRow("one more beats")        << QByteArray("3\r\n")  << 4 << true  << true  << QByteArray();
+        QTest::newRow("exit, one more beats")  << QByteArray("3\r\n")  << 4 << false << true  << QByteArray();
+        QTest::newRow("text record is 0")      << QByteArray("nessuno") << 1 << false << true  << QByteArray();
+        QTest::newRow("1e999 is never beaten") << QByteArray("1e999")  << 2 << false << false << QByteArray();
+        QTest::newRow("tie saved meanwhile")   << QByteArray("3\r\n")  << 4 << false << false << QByteArray("4\r\n");
         // clang-format on
     }
     void recordDecision()
@@ -250,8 +253,11 @@ private slots:
         QFETCH(int, score);
         QFETCH(bool, timeUp);
         QFETCH(bool, beaten);
+        QFETCH(QByteArray, meanwhile);
         QVERIFY(writeFile(file("quirel.txt"), record));
         start(QStringLiteral("Bo Lu "));
+        if (!meanwhile.isEmpty())
+            QVERIFY(writeFile(file("quirel.txt"), record = meanwhile));
         answerRight(score);
         tick(timeUp ? 300 : 7);
         const QString clock = tavola->caption("lblconto");
