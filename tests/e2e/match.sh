@@ -34,6 +34,9 @@ if command -v pipewire-pulse >/dev/null; then
     heard_through=PipeWire
     for server in pipewire wireplumber pipewire-pulse; do
         XDG_RUNTIME_DIR=$work PIPEWIRE_RUNTIME_DIR=$work $server >"$work/$server.log" 2>&1 & helpers+=($!)
+        # The other two give up at once if PipeWire does not listen yet.
+        [ $server != pipewire ] || timeout 10 sh -c "until [ -S '$work/pipewire-0' ]; do sleep 0.05; done" ||
+            fail "PipeWire did not start: $(tail -n 5 "$work/pipewire.log")"
     done
     # The server answers before it can make a sink, and takes a default
     # sink only once its session manager has seen the sink.
