@@ -78,12 +78,16 @@ UniqueFd openRegular(const QString &path, int flags)
     return fd;
 }
 
-// Writes all of bytes, or fails: a regular file takes a whole write unless
-// the disk or the file-size limit is full, which the next write reports.
+// Writes all of bytes at the start of the file, or fails: a regular file
+// takes a whole write unless the disk or the file-size limit is full, which
+// the next write reports.
 void writeAll(const QString &path, int fd, const QByteArray &bytes)
 {
+    // From the file's start, wherever its offset stands: a held record file
+    // is read with pread and never moves it.
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t written =
+            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
         if (written <= 0)
             failErrno(path, written < 0 ? errno : EIO);
         done += written;
@@ -215,13 +219,7 @@ void writeTextLine(const QString &path, const QString &text)
 void rewriteTextFd(int fd, const QString &path, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit() + "\r\n";
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written =
-            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
-        if (written <= 0)
-            failErrno(path, written < 0 ? errno : EIO);
-        done += written;
-    }
+    writeAll(path, fd, bytes);
     if (::ftruncate(fd, bytes.size()) != 0 || ::fsync(fd) != 0)
         failErrno(path, errno);
 }

@@ -16,11 +16,7 @@ users=(sequilla-pupil1 sequilla-pupil2)
 trap 'rm -rf "${e2e:-}"; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"; for u in "${users[@]}"; do userdel "$u" 2>/dev/null; done' EXIT
 check() { "${@:2}" || { echo "FAIL: $1"; exit 1; }; }
 set -e
-cd "$source_dir"
-[ -f build/release/CMakeCache.txt ] || cmake --preset release >/dev/null
-cmake --build --preset release --parallel "$(nproc)" >/dev/null
-rm -f build/release/sequilla_*.deb && (cd build/release && cpack >/dev/null)
-deb=$(ls build/release/sequilla_*.deb)
+deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package did not build"; exit 1; }
 for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
 # The record directory as earlier packages left it, writable by every
 # account, with a record of a pupil's and what others planted beside it.
@@ -30,7 +26,7 @@ printf '1\r\n' >"$record_dir/quirel.txt" && printf 'Ada\r\n' >"$record_dir/nquir
 chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
 # The desktop entry's and the metadata's validators, then Debian's checker:
 # not one error, warning or hint but those below.
-apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
+apt-get install -y -q --no-install-recommends "$deb" >/dev/null
 hints=$(desktop-file-validate /usr/share/applications/org.sequilla.sequilla.desktop)
 [ -z "$hints" ] || { echo "FAIL: desktop entry: $hints"; exit 1; }
 # One metadata file serves both releases, and each release's AppStream finds
