@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The real window with a scripted runtime (tests/tavolatester.h), shown at a given
+// The real window with a scripted runtime of the testing library, shown at a given
 // client size with its first question asked: what the handler and repaint
 // benchmarks start from.
 

@@ -3,8 +3,10 @@
 // the program's own setting: the window as designed, start-up, questions and
 // answers, the countdown, the end with its record decision, new matches.
 #include "program.h"
+#include "runtime/qtruntime.h"
 #include "tavolatester.h"
 #include "ui/backdrop.h"
+#include "ui/pictures.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -12,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -22,9 +25,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString greeting = QStringLiteral(" vediamo se sei un vero campione  |0|-");
-const QString newMatchQuestion =
-    QStringLiteral("INIZIAMO UNA NUOVA GARA  ?|292|INIZIARE NUOVA GARA");
+using Box = FakeRuntime::Box;
+const Box askName{u"Come ti chiami?"_s, Box::Input};
+const Box newMatchQuestion{u"INIZIAMO UNA NUOVA GARA  ?"_s, Runtime::YesNoQuestionDefaultNo,
+                           u"INIZIARE NUOVA GARA"_s};
+Box greeting(const QString &name)
+{
+    return {u' ' + name + u" vediamo se sei un vero campione  "_s};
+}
+QString soundFile(const char *name)
+{
+    return QCoreApplication::applicationDirPath() + u"/suoni/"_s + QLatin1StringView(name);
+}
 
 } // namespace
 
@@ -95,30 +107,40 @@ private slots:
         runtime->whileBoxOpen = [&] { QVERIFY(!tavola->isVisible() && !timer->isActive()); };
         runtime->typed = {name};
         tavola->Show();
-        QCOMPARE(runtime->boxes, QStringList({"Come ti chiami?|?", u' ' + name + greeting}));
+        QCOMPARE(runtime->boxes, QList<Box>({askName, greeting(name)}));
         QCOMPARE(tavola->caption("lblnome1"), name);
         QCOMPARE(tavola->caption("lblconto"), "00:05:00");
-        QCOMPARE(tavola->caption("lblpunti") + tavola->caption("lblnome"),
-                 "15\r\nnota\r\nAnna\r\n");
+        QCOMPARE(tavola->caption("lblpunti"), "15\r\nnota\r\n");
+        QCOMPARE(tavola->caption("lblnome"), "Anna\r\n");
+        QCOMPARE(tavola->control("lblScore1")->accessibleName(), "Risposte errate: 0");
         // A tick on the second; no composed text can bypass the key filter.
         QCOMPARE(timer->timerType(), Qt::PreciseTimer);
         QVERIFY(!tavola->control("txtAnswer")->testAttribute(Qt::WA_InputMethodEnabled));
-        const QString dir = QCoreApplication::applicationDirPath();
-        const QList<QStringList> sounds{{dir + "/suoni/Esatto.wav", dir + "/suoni/no.wav"}};
+        const QList<QStringList> sounds{{soundFile("Esatto.wav"), soundFile("no.wav")}};
         QTRY_COMPARE(sound.warmUps, sounds);
-        const auto px = [](int twips) { return (twips + 7) / 15; };
-        for (const design::Control &designed : design::controls) {
-            QWidget *widget = tavola->control(QLatin1String(designed.name.data()));
-            QCOMPARE(widget->pos(), QPoint(px(designed.rect.left), px(designed.rect.top)));
-            if (!(designed.look & design::FitsText))
-                QCOMPARE(widget->size(), QSize(px(designed.rect.width), px(designed.rect.height)));
-            if (designed.font.face != design::Face::SystemDefault) {
-                QCOMPARE(widget->font().pixelSize(), std::lround(designed.font.points * 96 / 72));
-                QCOMPARE(widget->font().italic(), designed.font.italic);
-                QCOMPARE(widget->font().bold(),
-                         designed.font.bold || designed.font.face == design::Face::ArialBlack);
-            }
-        }
+        // At 96 dots per inch: 15 twips a pixel, 3 points 4 pixels.
+        const QWidget *message = tavola->control("lblMessage"),
+                      *clock = tavola->control("lblconto");
+        QCOMPARE(message->geometry(), QRect(112, 136, 441, 41));
+        QCOMPARE(clock->geometry(), QRect(0, 152, 105, 33));
+        QCOMPARE(message->font().pixelSize(), 32);
+        QVERIFY(message->font().bold() && message->font().italic() && !clock->font().italic());
+        QCOMPARE(clock->font().weight(), QFont::Black);
+        // Restored, the client area is where it was designed, below the menu bar.
+        tavola->showNormal();
+        QCOMPARE(tavola->centralWidget()->mapToGlobal(QPoint()), QPoint(136, 108));
+        // The name the desktop, the sound server and a screen reader know it by.
+        QCOMPARE(QCoreApplication::applicationName(), "Sequilla");
+        // Pictures are drawn whole at the screen's pixel density: sharp at twice it.
+        const QPixmap sharp = renderPicture(u":/pictures/stopwatch.svg"_s, QSize(32, 32), 2);
+        QCOMPARE(sharp.deviceIndependentSize(), QSizeF(32, 32));
+        const QImage drawn = sharp.toImage();
+        int right = 0, bottom = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (drawn.pixelColor(x, y).alpha() > 0)
+                    right = std::max(right, x), bottom = std::max(bottom, y);
+        QVERIFY(right > 56 && bottom > 56);
         // Command1, wholly behind Nuovo calcolo, is no more there for a screen reader.
         QAccessibleInterface *unseen =
             QAccessible::queryAccessibleInterface(tavola->control("Command1"));
@@ -136,6 +158,54 @@ private slots:
                  QApplication::palette().color(QPalette::WindowText));
     }
 
+    // The program's own boxes, in Italian: "nuovo" asks with Sì and No, No
+    // taking Enter and Escape, under its own title; a message has OK, under
+    // the program's name.
+    void boxesOfTheProgram_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("press"); // a key, or a button's text
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<int>("answer");
+        const QString title = u"INIZIARE NUOVA GARA"_s;
+        const QStringList yesNo{u"&Sì"_s, u"&No"_s};
+        // clang-format off
+        QTest::newRow("Sì")      << 292 << title     << "&Sì"    << yesNo              << int(Runtime::Yes);
+        QTest::newRow("Enter")   << 292 << title     << "Return" << yesNo              << int(Runtime::No);
+        QTest::newRow("Escape")  << 292 << title     << "Escape" << yesNo              << int(Runtime::No);
+        QTest::newRow("message") << 0   << QString() << "Return" << QStringList{"OK"} << int(Runtime::Ok);
+        // clang-format on
+    }
+    void boxesOfTheProgram()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, title);
+        QFETCH(QString, press);
+        QFETCH(QStringList, buttons);
+        QFETCH(int, answer);
+        QStringList shownButtons;
+        QString shownTitle;
+        QMessageBox::Icon icon{};
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            for (QAbstractButton *button : box->buttons())
+                shownButtons << button->text();
+            shownTitle = box->windowTitle();
+            icon = box->icon();
+            const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(("Key_" + press).toLatin1());
+            if (key > 0)
+                QTest::keyClick(box, Qt::Key(key));
+            else
+                box->buttons().value(std::max(0, int(shownButtons.indexOf(press))))->click();
+        });
+        QtRuntime program;
+        QCOMPARE(program.ShowMessage(u"INIZIAMO UNA NUOVA GARA  ?"_s, style, title), answer);
+        QCOMPARE(shownButtons, buttons);
+        QCOMPARE(shownTitle, title.isNull() ? u"Sequilla"_s : title);
+        QCOMPARE(icon, style == 292 ? QMessageBox::Question : QMessageBox::NoIcon);
+    }
+
     // A question draws the tint, then n until it is not 0; it empties the
     // box and the message and waits for the answer, which is judged once
     // Enter is pressed. The draws are the tint's and n's.
@@ -143,23 +213,29 @@ private slots:
     {
         QTest::addColumn<QList<float>>("draws");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown"); // n, the tint, the message
+        QTest::addColumn<QString>("n");
+        QTest::addColumn<int>("tint");
+        QTest::addColumn<QString>("message");
         const float max = std::nextafter(1.0f, 0.0f);
+        const QString right = u"Esatto! Anna sei forte!"_s;
         // clang-format off
-        QTest::newRow("0 is drawn again") << QList{0.3f, 0.0f, 0.425f} << "43"   << "42 4 Esatto! Anna sei forte!";
-        QTest::newRow("largest draws")    << QList{max, max}           << "100"  << "99 14 Esatto! Anna sei forte!";
-        QTest::newRow("007 for 6")        << QList{0.6f, 0.065f}       << "007"  << "6 9 Esatto! Anna sei forte!";
-        QTest::newRow("empty box")        << QList{0.6f, 0.425f}       << ""     << "42 9 Sbagliato!! 43";
-        QTest::newRow("past 16 bits")     << QList{0.6f, 0.425f}       << "1e99" << "42 9 Sbagliato!! 43";
+        QTest::newRow("0 is drawn again") << QList{0.3f, 0.0f, 0.425f} << "43"   << "42" << 4  << right;
+        QTest::newRow("largest draws")    << QList{max, max}           << "100"  << "99" << 14 << right;
+        QTest::newRow("007 for 6")        << QList{0.6f, 0.065f}       << "007"  << "6"  << 9  << right;
+        QTest::newRow("empty box")        << QList{0.6f, 0.425f}       << ""     << "42" << 9  << "Sbagliato!! 43";
+        QTest::newRow("past 16 bits")     << QList{0.6f, 0.425f}       << "1e99" << "42" << 9  << "Sbagliato!! 43";
         // clang-format on
     }
     void questionAndJudgement()
     {
         QFETCH(QList<float>, draws);
         QFETCH(QString, typed);
-        QFETCH(QString, shown);
+        QFETCH(QString, n);
+        QFETCH(int, tint);
+        QFETCH(QString, message);
         start(QStringLiteral("Anna"));
         answer(QStringLiteral("12"));
+        sound.played.clear();
         runtime->randomDraws = runtime->reseeds = 0;
         runtime->randoms = draws;
         tavola->control("cmdExit")->setFocus();
@@ -169,12 +245,12 @@ private slots:
         QCOMPARE(box()->text() + tavola->caption("lblMessage"), QString());
         QVERIFY(!next()->isEnabled());
         QCOMPARE(QApplication::focusWidget(), box());
-        const QString number = tavola->caption("lblNum1");
+        QCOMPARE(tavola->caption("lblNum1"), n);
         answer(typed);
-        QCOMPARE(number + ' ' + QString::number(tavola->state().backgroundTint) + ' ' +
-                     tavola->caption("lblMessage"),
-                 shown);
-        const bool right = shown.contains(u"Esatto");
+        QCOMPARE(tavola->state().backgroundTint, tint);
+        QCOMPARE(tavola->caption("lblMessage"), message);
+        const bool right = message.startsWith(u"Esatto");
+        QCOMPARE(sound.played, QStringList{soundFile(right ? "Esatto.wav" : "no.wav")});
         // 256 bands down the whole client area, band i in (10t, 10t, i), each
         // row showing the last band that starts on it or above. A wrong
         // answer blackens it all.
@@ -202,10 +278,19 @@ private slots:
         QCOMPARE(box()->text(), QStringLiteral("8769")); // four characters at most
         qint16 key = 13;
         tavola->txtAnswer_KeyPress(key);
+        const QImage one = tavola->control("lblScore2")->grab().toImage();
         tavola->txtAnswer_KeyPress(key);
         QCOMPARE(tavola->caption("lblScore2"), QStringLiteral("2"));
-        // Enter on Nuovo calcolo asks anew, a letter does not; Escape does
-        // while it is enabled.
+        QCOMPARE_NE(tavola->control("lblScore2")->grab().toImage(), one); // drawn anew
+        // Tab goes round the buttons and the box.
+        QStringList order;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"txtAnswer", "Command1", "cmdExit", "cmdNext"}));
+        // Enter or Space on Nuovo calcolo asks anew, a letter does not;
+        // Escape does while it is enabled.
         const int draws = runtime->randomDraws;
         QTest::keyClick(next(), Qt::Key_A);
         QCOMPARE(runtime->randomDraws, draws);
@@ -214,7 +299,22 @@ private slots:
         QCOMPARE(runtime->randomDraws, draws + 2);
         tavola->txtAnswer_KeyPress(key);
         QTest::keyClick(tavola->windowHandle(), Qt::Key_Escape);
-        QCOMPARE(runtime->randomDraws, draws + 4);
+        tavola->txtAnswer_KeyPress(key);
+        QTest::keyClick(next(), Qt::Key_Space);
+        QCOMPARE(runtime->randomDraws, draws + 6);
+        // A button pressed shows its pressed picture and takes the focus;
+        // the pointer leaving it before the release clicks nothing.
+        tavola->txtAnswer_KeyPress(key);
+        box()->setFocus();
+        auto *button = static_cast<QAbstractButton *>(next());
+        const qint64 normal = button->icon().cacheKey();
+        QTest::mousePress(button, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), button);
+        QCOMPARE_NE(button->icon().cacheKey(), normal);
+        QTest::mouseMove(button, QPoint(-5, -5));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-5, -5));
+        QCOMPARE(button->icon().cacheKey(), normal);
+        QCOMPARE(runtime->randomDraws, draws + 6);
     }
 
     void clockCountsDownOneSecondATick()
@@ -225,7 +325,7 @@ private slots:
         QCOMPARE(tavola->caption("lblconto"), QStringLiteral("00:03:59"));
         tick(239); // the 300th tick: the match goes on
         QCOMPARE(tavola->caption("lblconto"), QStringLiteral("00:00:00"));
-        QCOMPARE(runtime->boxes, QStringList());
+        QCOMPARE(runtime->boxes, QList<Box>());
     }
 
     // Only a strictly higher score beats the record, both the record shown
@@ -268,8 +368,8 @@ private slots:
             static_cast<QAbstractButton *>(tavola->control("cmdExit"))->click();
         QCOMPARE(runtime->endStatus, 0);
         QCOMPARE(tavola->caption("lblconto"), clock);
-        QStringList boxes{"Ciao, alla prossima sfida. |0|-",
-                          "Ok! Ho registrato il tuo record, C A M P I O N E|0|-"};
+        const QList<Box> boxes{{u"Ciao, alla prossima sfida. "_s},
+                               {u"Ok! Ho registrato il tuo record, C A M P I O N E"_s}};
         QCOMPARE(runtime->boxes, boxes.mid(timeUp ? 0 : 1, int(timeUp) + int(beaten)));
         QCOMPARE(bytesOf(file("quirel.txt")), beaten ? QByteArray::number(score) + "\r\n" : record);
         QCOMPARE(bytesOf(file("nquirel.txt")), beaten ? QByteArray("Bo Lu \r\n") : QByteArray());
@@ -314,20 +414,38 @@ private slots:
     }
 
     // On purpose: closing the window through its frame ends the program
-    // with no record check. An overflow ends it with the error box.
-    void closingOrOverflowEndsWithoutTheRecord()
+    // with no record check. A failure in a handler ends it with the error
+    // box, which says what failed; no later event reaches a handler.
+    void failureEndsTheProgramWithItsReport_data()
     {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("total past 16 bits") << 0 << "Errore di esecuzione: overflow";
+        QTest::newRow("out of memory") << 1 << "Errore di esecuzione: memoria esaurita.";
+        QTest::newRow("anything else") << 2 << "Errore di esecuzione imprevisto.";
+    }
+    void failureEndsTheProgramWithItsReport()
+    {
+        QFETCH(int, failure);
+        QFETCH(QString, report);
         start();
         answerRight(1);
         tavola->close();
         QCOMPARE(bytesOf(file("quirel.txt")), QByteArray());
         tavola->state().correctCount = 20000;
         tavola->state().wrongCount = 12767;
-        answer(QString());
-        QVERIFY(runtime->failures.value(0).contains(u"overflow"));
+        runtime->whileBoxOpen = [failure] {
+            if (failure == 1)
+                throw std::bad_alloc();
+            throw failure;
+        };
+        failure == 0 ? answer(QString()) : newMatch();
+        QCOMPARE(runtime->failures.size(), 1);
+        QVERIFY(runtime->failures[0].startsWith(report));
         QCOMPARE(runtime->endStatus, 1);
-        newMatch(); // the program has ended: no later event reaches a handler
-        QCOMPARE(runtime->boxes, QStringList());
+        runtime->boxes.clear();
+        newMatch();
+        QCOMPARE(runtime->boxes, QList<Box>());
     }
 
     // On purpose, the limit asked for changes nothing (only Cancel there
@@ -337,23 +455,21 @@ private slots:
     {
         QTest::addColumn<int>("reply");
         QTest::addColumn<QString>("limit");
-        QTest::addColumn<QStringList>("boxes");
-        const QString limitBox = QStringLiteral("Tavola pitagorica fino al numero? |?");
-        const QStringList startUp{"Come ti chiami?|?", " Bo" + greeting};
-        const QString noLimit =
-            QStringLiteral(" Lia siccome non hai scelto arriviamo fino al 10.|0|-");
-        QTest::newRow("No") << int(Runtime::No) << "" << QStringList{newMatchQuestion};
+        QTest::addColumn<QList<Box>>("boxes");
+        const Box limitBox{u"Tavola pitagorica fino al numero? "_s, Box::Input};
+        const QList<Box> startUp{askName, greeting(u"Bo"_s)};
+        const Box noLimit{u" Lia siccome non hai scelto arriviamo fino al 10."_s};
+        QTest::newRow("No") << int(Runtime::No) << "" << QList<Box>{newMatchQuestion};
         QTest::newRow("Yes, Cancel at the limit")
-            << int(Runtime::Yes) << ""
-            << QStringList{newMatchQuestion, limitBox, noLimit} + startUp;
+            << int(Runtime::Yes) << "" << QList<Box>{newMatchQuestion, limitBox, noLimit} + startUp;
         QTest::newRow("Yes, a limit")
-            << int(Runtime::Yes) << "5" << QStringList{newMatchQuestion, limitBox} + startUp;
+            << int(Runtime::Yes) << "5" << QList<Box>{newMatchQuestion, limitBox} + startUp;
     }
     void newMatchAsksAgainAndStartsAfresh()
     {
         QFETCH(int, reply);
         QFETCH(QString, limit);
-        QFETCH(QStringList, boxes);
+        QFETCH(QList<Box>, boxes);
         const bool again = reply != Runtime::No;
         start();
         answerRight(3); // beats the empty record

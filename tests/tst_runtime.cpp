@@ -9,6 +9,7 @@
 #include "runtime/textfiles.h"
 #include "tavolatester.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <clocale>
@@ -16,6 +17,8 @@
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -182,6 +185,62 @@ private slots:
         QCOMPARE(bytesOf(target), QByteArray("keep me"));
         QVERIFY(failureOf([&] { existingDirectory(target); }).contains(u"non è una cartella"));
         QVERIFY(failureOf([&] { existingDirectory(score + "/gone"); }).contains(u"non esiste"));
+    }
+
+    // The installed game's start, set-group-id (staged by root): a record
+    // file is held only when it is regular, single, root's and the group's;
+    // then the program keeps the user's group alone, no path to load code
+    // from, no command line.
+    void setGroupIdStartHoldsOnlyTheRecord_data()
+    {
+        QTest::addColumn<QString>("staged"); // shell commands in the record's folder
+        QTest::addColumn<QString>("held");   // the score file's report
+        const QString start = u" $SETGIDSTART 4242 4343 -platformpluginpath"_s;
+        const QString notOurs = u"non appartiene a root e al gruppo del programma."_s;
+        const auto error = [](int number) {
+            return QString::fromLocal8Bit(std::strerror(number)) + u'.';
+        };
+        // clang-format off
+        QTest::newRow("held")            << "CANBERRA_DRIVER=pulse" + start         << "held";
+        QTest::newRow("standard closed") << start + " <&- >&- 2>&-"                 << "held";
+        QTest::newRow("not root's")      << "chown 1 quirel.txt;" + start           << notOurs;
+        QTest::newRow("another group's") << "chgrp 4242 quirel.txt;" + start        << notOurs;
+        QTest::newRow("two links")       << "ln quirel.txt x;" + start              << "ha altri collegamenti.";
+        QTest::newRow("symbolic link")   << "mv quirel.txt x; ln -s x quirel.txt;" + start << error(ELOOP);
+        QTest::newRow("fifo")            << "rm quirel.txt; mkfifo quirel.txt;" + start    << "non è un file normale.";
+        QTest::newRow("missing")         << "rm quirel.txt;" + start                << error(ENOENT);
+        // clang-format on
+    }
+    void setGroupIdStartHoldsOnlyTheRecord()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can stage a set-group-id start");
+        QFETCH(QString, staged);
+        QFETCH(QString, held);
+        QTemporaryDir record;
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_PLUGIN_PATH"_s, u"/x"_s);
+        environment.insert(u"CANBERRA_DRIVER"_s, u"/x/evil"_s);
+        environment.insert(u"SETGIDSTART"_s, QStringLiteral(SETGIDSTART));
+        shell.setProcessEnvironment(environment);
+        shell.setWorkingDirectory(record.path());
+        shell.start(
+            u"sh"_s,
+            {u"-ec"_s,
+             "printf '7\\r\\n' | tee quirel.txt nquirel.txt; chown 0:4343 *quirel.txt;" + staged});
+        QVERIFY(shell.waitForFinished());
+        QCOMPARE(shell.exitCode(), 0);
+        QMap<QString, QString> left;
+        for (const QString &line :
+             QString::fromUtf8(bytesOf(record.filePath(u"report"_s))).split(u'\n'))
+            left.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+        QVERIFY(left[u"score"_s].endsWith(held));
+        QCOMPARE(left[u"name"_s], u"held"_s);
+        QCOMPARE(left[u"groups"_s], u"4242 4242 4242"_s);
+        QCOMPARE(left[u"plugins"_s], QString());
+        QCOMPARE(left[u"driver"_s], staged.contains(u"pulse") ? u"pulse"_s : QString());
+        QCOMPARE(left[u"arguments"_s], u"1"_s);
     }
 };
 

@@ -4,11 +4,10 @@
 #include "runtime/failure.h"
 #include "runtime/runtime.h"
 #include "runtime/soundplayer.h"
-#include "ui/designlabel.h"
-#include "ui/tavola.h"
 
-#include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <optional>
@@ -19,8 +18,23 @@
 class FakeRuntime final : public Runtime
 {
 public:
+    /// A box as the child saw it.
+    struct Box
+    {
+        static constexpr int Input = -1; // the style of an input box
+        QString text;                    // the message, or the input box's prompt
+        int style = OkOnly;
+        QString title = {}; // null: the program's name
+        friend bool operator==(const Box &, const Box &) = default;
+        friend char *toString(const Box &box) // for QCOMPARE
+        {
+            return QTest::toString(QStringLiteral("\"%1\" (style %2, title \"%3\")")
+                                       .arg(box.text, QString::number(box.style), box.title));
+        }
+    };
+
     using Runtime::Runtime;
-    QStringList boxes;                  // each box: its text (or prompt), style and title
+    QList<Box> boxes;
     QStringList failures;               // the run-time error boxes
     QList<int> replies;                 // the answers of the next message boxes; Ok when none
     QStringList typed;                  // what is typed in the next input boxes; "" when none
@@ -33,19 +47,13 @@ public:
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
-        open(QStringLiteral("%1|%2|%3").arg(text).arg(style).arg(title.isNull() ? "-" : title));
+        open({text, style, title});
         return replies.isEmpty() ? Ok : replies.takeFirst();
     }
     QString AskText(const QString &prompt) override
     {
-        open(prompt + QStringLiteral("|?"));
+        open({prompt, Box::Input});
         return typed.isEmpty() ? QString() : typed.takeFirst();
-    }
-    void open(const QString &box)
-    {
-        boxes << box;
-        if (whileBoxOpen)
-            whileBoxOpen();
     }
     float NextRandom() override
     {
@@ -58,37 +66,21 @@ public:
 protected:
     [[noreturn]] void endProgram(int status) override { throw ProgramEnd{*(endStatus = status)}; }
     void showFailure(const QString &message) override { failures << message; }
+
+private:
+    void open(Box box)
+    {
+        boxes << std::move(box);
+        if (whileBoxOpen)
+            whileBoxOpen();
+    }
 };
 
-/// Remembers what it was asked to warm up, and plays nothing.
+/// Remembers what it was asked to warm up and to play, and plays nothing.
 struct FakeSound final : SoundPlayer
 {
     QList<QStringList> warmUps;
+    QStringList played; // the paths, in order
     void warmUp(const QStringList &paths) override { warmUps << paths; }
-    void play(const QString &) override {}
+    void play(const QString &path) override { played << path; }
 };
-
-/// The window as tests and benchmarks drive it: its handlers and match state
-/// within reach, its controls by name.
-class TavolaTester : public Tavola
-{
-public:
-    using Tavola::cmdNext_Click, Tavola::Timer1_Timer, Tavola::txtAnswer_KeyPress;
-    using Tavola::LoadRecord, Tavola::SaveRecord, Tavola::Tavola;
-    MatchState &state() { return m_state; }
-    QWidget *control(const QString &name) const { return findChild<QWidget *>(name); }
-    QString caption(const QString &name) const { return findChild<QLabel *>(name)->text(); }
-};
-
-/// The bytes of a file, or "<missing>".
-inline QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
