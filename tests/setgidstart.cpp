@@ -2,7 +2,8 @@
 // The installed game's start as root can stage it with no set-group-id file:
 // real group USER, effective and saved group GROUP, then the record files in
 // the current folder held and the group given up. Writes what the program is
-// left with to ./report, a line a fact.
+// left with to ./report, a line a fact. The program's command line is GROUP
+// and what follows it.
 //   setgidstart USER GROUP ARGUMENT...
 #include "runtime/failure.h"
 #include "runtime/recordstore.h"
@@ -11,18 +12,21 @@
 
 #include <unistd.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 int main(int argc, char *argv[])
 {
     if (::setresgid(std::stoul(argv[1]), std::stoul(argv[2]), std::stoul(argv[2])) != 0)
         return 2;
-    RecordStore store(holdRecordFiles(".", argc, argv));
+    int arguments = argc - 2;
+    RecordStore store(holdRecordFiles(".", arguments, argv + 2));
     const auto report = [&](const char *name) {
         try {
             store.ensure(QString::fromLatin1(name));
+            return store.read(QString::fromLatin1(name)) == u"7\r\n" ? u"held"_s : u"unread"_s;
         } catch (const RuntimeFailure &failure) {
             return failure.message();
         }
-        return QStringLiteral("held");
     };
     gid_t real = 0, effective = 0, saved = 0;
     ::getresgid(&real, &effective, &saved);
@@ -33,7 +37,7 @@ int main(int argc, char *argv[])
             .arg(effective)
             .arg(saved)
             .arg(qEnvironmentVariable("QT_PLUGIN_PATH"), qEnvironmentVariable("CANBERRA_DRIVER"))
-            .arg(argc)
+            .arg(arguments)
             .toUtf8();
     QFile file(QStringLiteral("report"));
     return file.open(QIODevice::WriteOnly) && file.write(facts) == facts.size() ? 0 : 3;

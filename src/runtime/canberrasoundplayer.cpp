@@ -50,9 +50,11 @@ ca_context *CanberraSoundPlayer::context()
 void CanberraSoundPlayer::warmUp(const QStringList &paths)
 {
     ca_context *server = context();
+    if (!server)
+        return;
     for (const QString &path : paths) {
         const QByteArray file = QFile::encodeName(path);
-        if (server && QFileInfo(path).isFile())
+        if (QFileInfo(path).isFile())
             ca_context_cache(server, CA_PROP_EVENT_ID, sampleName(file).constData(),
                              CA_PROP_MEDIA_FILENAME, file.constData(), nullptr);
     }

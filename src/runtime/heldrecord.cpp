@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "heldrecord.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,11 +70,10 @@ HeldFile hold(const std::string &path, gid_t group)
 
 void dropGroup(gid_t user)
 {
-    gid_t real = 0, effective = 0, saved = 0;
     if (::setresgid(user, user, user) != 0)
         giveUp("setresgid");
-    if (::getresgid(&real, &effective, &saved) != 0 || real != user || effective != user ||
-        saved != user)
+    std::array<gid_t, 3> held{}; // real, effective, saved
+    if (::getresgid(&held[0], &held[1], &held[2]) != 0 || std::ranges::count(held, user) != 3)
         giveUp("the games group is still held");
 }
 

@@ -47,8 +47,7 @@ QString QtRuntime::AskText(const QString &prompt)
 {
     QInputDialog box(boxParent());
     box.setWindowTitle(programName());
-    box.setLabelText(prompt);
-    box.setInputMode(QInputDialog::TextInput);
+    box.setLabelText(prompt); // a text field, by default
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 

@@ -170,12 +170,7 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
 void Tavola::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // A resize alone never minimises: the window's state changes for that.
     if (event->type() == QEvent::WindowStateChange)
         dispatch([this] { Form_Resize(); });
-}
-
-void Tavola::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    dispatch([this] { Form_Resize(); });
 }

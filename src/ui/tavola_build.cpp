@@ -68,10 +68,9 @@ QWidget *createLabel(const design::Control &design, QWidget *parent)
     label->setText(toQString(design.text));
     label->setAlignment(((design.look & design::Centred) ? Qt::AlignHCenter : Qt::AlignLeft) |
                         Qt::AlignTop);
-    if (design.look & design::Border) {
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
-        label->setLineWidth(1);
-    }
+    if (design.look & design::Border)
+        label->setFrameStyle(QFrame::Box | QFrame::Plain); // one pixel wide
+
     label->setAutoFillBackground(design.look & design::Opaque);
     setColours(label, design, QPalette::WindowText, QPalette::Window);
     return label;
