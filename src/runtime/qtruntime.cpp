@@ -38,8 +38,7 @@ int QtRuntime::ShowMessage(const QString &text, int style, const QString &title)
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::No ? No : Yes;
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    box.exec(); // with OK, the button of a box given none
     return Ok;
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backdrop.h"
 
-#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -56,17 +55,4 @@ void Backdrop::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     replay(painter, event->region());
-}
-
-QImage Backdrop::surface() const
-{
-    // Past the drawings there is only background: the surface ends with them.
-    QSize extent = size();
-    for (const Layer &layer : m_layers)
-        extent = extent.expandedTo(layer.size);
-    QImage image(extent * devicePixelRatio(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(devicePixelRatio());
-    QPainter painter(&image);
-    replay(painter, QRect(QPoint(), extent));
-    return image;
 }

@@ -31,10 +31,6 @@ public:
     /// Paints on the surface at its present size, then shows the result.
     void draw(Drawing drawing);
 
-    /// What the surface holds now, rendered at device resolution over its
-    /// present size and every size a drawing on it was made at.
-    QImage surface() const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 

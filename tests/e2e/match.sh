@@ -69,7 +69,7 @@ SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
 wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
     for _ in $(seq 200); do
-        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto)' | tail -n 1)" =~ $1 ]] &&
+        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No )' | tail -n 1)" =~ $1 ]] &&
             return 0 || sleep 0.1
     done
     fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
@@ -131,6 +131,10 @@ done
 [ -n "${silence:-}" ] || pactl list clients | grep -q 'application.name = "Sequilla"$' ||
     fail "the sound server does not know the program by its name"
 keys Tab Return Tab BackSpace BackSpace BackSpace Return # right, cut off by wrong
+# "nuovo", from the menu bar: asked with Sì and No, No the default; Escape
+# keeps the match.
+sleep 1 && keys alt && sleep 0.3 && keys Right Right Return && wait_said '^No (push )?button'
+keys shift+Tab && wait_said '^Sì (push )?button' && keys Escape
 sleep 1 && keys alt+x
 answer_box Return # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"

@@ -7,7 +7,6 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <functional>
 #include <optional>
@@ -26,11 +25,6 @@ public:
         int style = OkOnly;
         QString title = {}; // null: the program's name
         friend bool operator==(const Box &, const Box &) = default;
-        friend char *toString(const Box &box) // for QCOMPARE
-        {
-            return QTest::toString(QStringLiteral("\"%1\" (style %2, title \"%3\")")
-                                       .arg(box.text, QString::number(box.style), box.title));
-        }
     };
 
     using Runtime::Runtime;
