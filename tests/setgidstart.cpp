@@ -3,7 +3,8 @@
 // real group USER, effective and saved group GROUP, then the record files in
 // the current folder held and the group given up. Writes what the program is
 // left with to ./report, a line a fact. The program's command line is GROUP
-// and what follows it.
+// and what follows it; "arguments" counts it, and says if more stand past
+// its end.
 //   setgidstart USER GROUP ARGUMENT...
 #include "runtime/failure.h"
 #include "runtime/recordstore.h"
@@ -31,13 +32,11 @@ int main(int argc, char *argv[])
     gid_t real = 0, effective = 0, saved = 0;
     ::getresgid(&real, &effective, &saved);
     const QByteArray facts =
-        QStringLiteral("score=%1\nname=%2\ngroups=%3 %4 %5\nplugins=%6\ndriver=%7\narguments=%8\n")
-            .arg(report("quirel.txt"), report("nquirel.txt"))
-            .arg(real)
-            .arg(effective)
-            .arg(saved)
-            .arg(qEnvironmentVariable("QT_PLUGIN_PATH"), qEnvironmentVariable("CANBERRA_DRIVER"))
-            .arg(arguments)
+        (QStringLiteral("score=") + report("quirel.txt") + u"\nname="_s + report("nquirel.txt") +
+         QString::asprintf("\ngroups=%u %u %u\narguments=%d%s\nplugins=", real, effective, saved,
+                           arguments, argv[2 + arguments] ? " and more" : "") +
+         qEnvironmentVariable("QT_PLUGIN_PATH") + u"\ndriver="_s +
+         qEnvironmentVariable("CANBERRA_DRIVER"))
             .toUtf8();
     QFile file(QStringLiteral("report"));
     return file.open(QIODevice::WriteOnly) && file.write(facts) == facts.size() ? 0 : 3;
