@@ -26,10 +26,9 @@ using Box = FakeRuntime::Box;
 const Box askName{u"Come ti chiami?"_s, Box::Input};
 const Box newMatchQuestion{u"INIZIAMO UNA NUOVA GARA  ?"_s, Runtime::YesNoQuestionDefaultNo,
                            u"INIZIARE NUOVA GARA"_s};
-Box greeting(const QString &name)
-{
-    return {u' ' + name + u" vediamo se sei un vero campione  "_s};
-}
+const auto greeting = [](const QString &name) {
+    return Box{u' ' + name + u" vediamo se sei un vero campione  "_s};
+};
 
 } // namespace
 
@@ -141,6 +140,9 @@ private slots:
         const qsizetype area = number.width() * number.height();
         QVERIFY(std::count(pixels, pixels + area, qRgb(0, 0, 255)) > area / 10);  // not the frame
         QVERIFY(std::count(pixels, pixels + area, qRgb(255, 255, 0)) > area / 2); // on yellow
+        // On purpose: the right count keeps the system's text colour, even on black.
+        QCOMPARE(tavola->control("lblScore")->palette().color(QPalette::WindowText),
+                 QApplication::palette().color(QPalette::WindowText));
     }
 
     // A question draws the tint, then n until it is not 0; it empties the

@@ -52,7 +52,7 @@ private slots:
         ::umask(022); // a common umask: files every user must replace stay 0666
         std::signal(SIGXFSZ, SIG_IGN);
     }
-    void cleanup() { QFile::remove(score), QDir(score).removeRecursively(); }
+    void cleanup() { QFile::remove(score); }
 
     // What a record file or the answer box may hold. The lenient reading
     // takes the leading number, 0 when there is none, and never fails; the
@@ -121,9 +121,9 @@ private slots:
     void filesAreMadeReadAndReplacedWholeForEveryone()
     {
         QCOMPARE(existingDirectory(dir.path()), dir.path() + u'/');
-        const QString missing =
-            QStringLiteral(": %1.").arg(QString::fromLocal8Bit(std::strerror(ENOENT)));
+        const QString missing = QString::fromLocal8Bit(std::strerror(ENOENT)) + u'.';
         QVERIFY(failureOf([&] { readTextFile(score); }).endsWith(missing));
+        QVERIFY(failureOf([&] { existingDirectory(score + "/gone"); }).contains(u"non esiste"));
         ensureTextFile(score);
         QCOMPARE(bytesOf(score), QByteArray());
         QCOMPARE(QFile::permissions(score), everyoneReadsAndWrites);
