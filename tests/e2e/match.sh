@@ -110,10 +110,11 @@ for cycle in $(seq "$cycles"); do
     # as the window comes up) as the box's new name, without its role.
     wait_said '^Quanto fa ([0-9]+) più 1\?( text\.)?$'
     right=$((BASH_REMATCH[1] + 1))
-    # Both sounds wait in the sound server from the first question on.
-    [ "$cycle" -gt 1 ] || [ -n "${silence:-}" ] || timeout 5 sh -c \
-        'until [ "$(pactl list samples short | grep -c sequilla-)" = 2 ]; do sleep 0.1; done' ||
-        fail "the sounds were not loaded ahead: $(pactl list samples short)"
+    # Both sounds wait in the sound server from the first question on, loaded
+    # by a client that the server knows by the program's name.
+    [ "$cycle" -gt 1 ] || [ -n "${silence:-}" ] || timeout 5 sh -c 'until [ "$(pactl list samples short |
+        grep -c sequilla-)" = 2 ] && pactl list clients | grep -q "application.name = \"Sequilla\"\$";
+        do sleep 0.1; done' || fail "no sounds loaded ahead by Sequilla: $(pactl list samples short)"
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
     [ "$cycle" -gt 1 ] || { keys Tab && sleep 1 && keys shift+Tab; } # to Command1, behind Nuovo calcolo, and back
     keys Return
@@ -123,8 +124,6 @@ for cycle in $(seq "$cycles"); do
     wait_said "^Esatto! $name sei forte!\$" && sleep 0.8
     [ "$cycle" -eq "$cycles" ] || keys Return # Nuovo calcolo
 done
-[ -n "${silence:-}" ] || pactl list clients | grep -q 'application.name = "Sequilla"$' ||
-    fail "the sound server does not know the program by its name"
 keys Tab Return Tab BackSpace BackSpace BackSpace Return # right, cut off by wrong
 # "nuovo", from the menu bar: asked with Sì and No, No the default; Escape
 # keeps the match.

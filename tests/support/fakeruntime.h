@@ -34,7 +34,7 @@ public:
     QStringList typed;                  // what is typed in the next input boxes; "" when none
     std::function<void()> whileBoxOpen; // runs inside each box, as a tick could
     QList<float> randoms;               // the next values of NextRandom
-    int randomDraws = 0, reseeds = 0;
+    int randomDraws = 0;
     std::optional<int> endStatus;
     QTemporaryDir recordDir;
     QString windowsDirectory = recordDir.path();
@@ -54,7 +54,6 @@ public:
         ++randomDraws;
         return randoms.isEmpty() ? Runtime::NextRandom() : randoms.takeFirst();
     }
-    void ReseedFromClock() override { ++reseeds; }
     QString WindowsDirectory() const override { return windowsDirectory; }
 
 protected:
