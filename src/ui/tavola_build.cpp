@@ -70,7 +70,6 @@ QWidget *createLabel(const design::Control &design, QWidget *parent)
                         Qt::AlignTop);
     if (design.look & design::Border)
         label->setFrameStyle(QFrame::Box | QFrame::Plain); // one pixel wide
-
     label->setAutoFillBackground(design.look & design::Opaque);
     setColours(label, design, QPalette::WindowText, QPalette::Window);
     return label;
