@@ -3,6 +3,7 @@
 // the program's own setting: the window as designed, start-up, questions and
 // answers, the end with its record decision, new matches.
 #include "program.h"
+#include "runtime/recordkeeper.h"
 #include "tavolatester.h"
 #include "ui/pictures.h"
 
@@ -17,8 +18,11 @@
 
 #include <future>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -279,28 +283,38 @@ private slots:
         QCOMPARE(bytesOf(file("nquirel.txt")), beaten ? QByteArray("Bo Lu \r\n") : QByteArray());
     }
 
-    // Another copy of the installed game reading the record holds a save
-    // back until it is done; the save holds the record no longer than it takes.
-    void saveWaitsForTheRecordLock()
+    // The installed game's keeper holds a save back while another copy reads
+    // the record, holds the record no longer than it takes, and gives a save
+    // up with the error box when another copy keeps the lock past its limit.
+    void keeperWaitsForTheRecordLockWithinItsLimit()
     {
         const QString score = file("quirel.txt"), name = file("nquirel.txt");
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const auto open = [](const QString &path) -> HeldFile {
-            return {path.toStdString(), UniqueFd(::open(path.toLocal8Bit(), O_RDWR | O_CLOEXEC))};
+        const auto open = [](const QString &path) {
+            return UniqueFd(::open(path.toLocal8Bit(), O_RDWR | O_CLOEXEC));
         };
-        FakeRuntime installed(HeldRecord{true, open(score), open(name)});
-        TavolaTester saving(installed, sound);
+        const UniqueFd scoreFd = open(score), nameFd = open(name), reader = open(score);
+        int ends[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
+        std::thread keeper(serveRecord, ends[1], scoreFd.get(), nameFd.get(), 400ms);
+        auto installed = std::make_unique<FakeRuntime>(
+            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, UniqueFd(ends[0])});
+        TavolaTester saving(*installed, sound);
         saving.state().windowsDir = runtime->windowsDirectory;
-        const HeldFile reader = open(score);
-        QCOMPARE(::flock(reader.fd.get(), LOCK_SH), 0);
+        QCOMPARE(::flock(reader.get(), LOCK_SH), 0);
         auto save =
             std::async(std::launch::async, [&] { return saving.SaveRecord(u"4"_s, u"Bo"_s); });
-        QCOMPARE(save.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-        QCOMPARE(::flock(reader.fd.get(), LOCK_UN), 0);
+        QCOMPARE(save.wait_for(150ms), std::future_status::timeout);
+        QCOMPARE(::flock(reader.get(), LOCK_UN), 0);
         QVERIFY(save.get());
         QCOMPARE(bytesOf(score), "4\r\n");
         QCOMPARE(bytesOf(name), "Bo\r\n");
-        QCOMPARE(::flock(reader.fd.get(), LOCK_EX | LOCK_NB), 0);
+        QCOMPARE(::flock(reader.get(), LOCK_SH), 0); // and keeps it
+        QVERIFY(failureOf([&] { saving.SaveRecord(u"5"_s, u"Cy"_s); }).contains(u"bloccato"));
+        QCOMPARE(bytesOf(score), "4\r\n");
+        installed.reset(); // the window's end closes: the keeper ends
+        keeper.join();
+        ::close(ends[1]);
     }
 
     // An overflow ends the program with the error box, and no later event

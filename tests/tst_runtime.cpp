@@ -6,6 +6,7 @@
 #include "runtime/conversions.h"
 #include "runtime/int16.h"
 #include "runtime/randomsource.h"
+#include "runtime/recordkeeper.h"
 #include "runtime/textfiles.h"
 #include "tavolatester.h"
 
@@ -15,26 +16,18 @@
 #include <clocale>
 #include <csignal>
 #include <cstring>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 constexpr QFileDevice::Permissions everyoneReadsAndWrites(0x6666);
-
-// The failure's message, or "" when the call did not fail.
-template <typename Call>
-QString failureOf(Call &&call)
-{
-    try {
-        call();
-    } catch (const RuntimeFailure &failure) {
-        return failure.message();
-    }
-    return {};
-}
 
 } // namespace
 
@@ -148,6 +141,76 @@ private slots:
         QVERIFY(failureOf([&] { writeTextLine(inAFile, {}); }).contains(inAFile + u'"'));
     }
 
+    // The record keeper answers the two well-formed requests alone, and ends
+    // at any other: a score in the counter's range with no leading zero, a
+    // name that the name prompt lets a child type. It never waits for the
+    // lock past its limit.
+    void keeperAnswersWellFormedRequestsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("locked"); // by another copy, for longer than the limit
+        QTest::addColumn<QByteArray>("replies");
+        QTest::addColumn<QByteArray>("record"); // both files afterwards
+        const QByteArray kept = "3\r\nAda\r\n", longest(256, 'a');
+        // clang-format off
+        QTest::newRow("load")               << "load"_ba               << false << "S3\r\n|NAda\r\n"_ba << kept;
+        QTest::newRow("load, locked")       << "load"_ba               << true  << "E0-5"_ba << kept;
+        QTest::newRow("save, higher")       << "save 4 Niccol\xc3\xb2"_ba << false << "W"_ba << "4\r\nNiccol\xc3\xb2\r\n"_ba;
+        QTest::newRow("save, tie")          << "save 3 Bo"_ba          << false << "K"_ba << kept;
+        QTest::newRow("save, empty name")   << "save 32767 "_ba        << false << "W"_ba << "32767\r\n\r\n"_ba;
+        QTest::newRow("save, longest name") << "save 4 " + longest     << false << "W"_ba << "4\r\n" + longest + "\r\n";
+        QTest::newRow("save, locked")       << "save 4 Bo"_ba          << true  << "E0-5"_ba << kept;
+        QTest::newRow("past 16 bits")       << "save 32768 Bo"_ba      << false << "R"_ba << kept;
+        QTest::newRow("leading zero")       << "save 04 Bo"_ba         << false << "R"_ba << kept;
+        QTest::newRow("sign")               << "save -4 Bo"_ba         << false << "R"_ba << kept;
+        QTest::newRow("no name")            << "save 4"_ba             << false << "R"_ba << kept;
+        QTest::newRow("line break")         << "save 4 Bo\r\n9"_ba     << false << "R"_ba << kept;
+        QTest::newRow("tab")                << "save 4 B\to"_ba         << false << "R"_ba << kept;
+        QTest::newRow("next line, C1")      << "save 4 \xc2\x85"_ba    << false << "R"_ba << kept;
+        QTest::newRow("line separator")     << "save 4 \xe2\x80\xa8"_ba << false << "R"_ba << kept;
+        QTest::newRow("overlong UTF-8")     << "save 4 \xc0\xaf"_ba    << false << "R"_ba << kept;
+        QTest::newRow("surrogate")          << "save 4 \xed\xa0\x80"_ba << false << "R"_ba << kept;
+        QTest::newRow("Windows-1252")       << "save 4 Niccol\xf2"_ba  << false << "R"_ba << kept;
+        QTest::newRow("name too long")      << "save 4 a" + longest    << false << "R"_ba << kept;
+        QTest::newRow("load and more")      << "load "_ba              << false << "R"_ba << kept;
+        QTest::newRow("too long to read")   << "save 4 " + QByteArray(4096, 'a') << false << "R"_ba << kept;
+        // clang-format on
+    }
+    void keeperAnswersWellFormedRequestsOnly()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(bool, locked);
+        QFETCH(QByteArray, replies);
+        QFETCH(QByteArray, record);
+        const QString name = dir.path() + QStringLiteral("/nquirel.txt");
+        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
+        const auto open = [](const QString &path) {
+            return UniqueFd(::open(QFile::encodeName(path), O_RDWR | O_CLOEXEC));
+        };
+        const UniqueFd scoreFd = open(score), nameFd = open(name), other = open(score);
+        QCOMPARE(::flock(other.get(), locked ? LOCK_EX : LOCK_UN), 0);
+        int ends[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
+        const UniqueFd window(ends[0]), keeper(ends[1]);
+        std::thread serving(serveRecord, keeper.get(), scoreFd.get(), nameFd.get(),
+                            std::chrono::milliseconds(300));
+        QCOMPARE(::send(window.get(), request.constData(), size_t(request.size()), 0),
+                 request.size());
+        QByteArrayList got;
+        QByteArray reply(70000, Qt::Uninitialized);
+        for (pollfd ready{window.get(), POLLIN, 0};
+             ::poll(&ready, 1, got.isEmpty() ? 2000 : 200);) {
+            const ssize_t size = ::recv(window.get(), reply.data(), size_t(reply.size()), 0);
+            if (size <= 0)
+                break; // the keeper has ended
+            got << reply.first(size);
+        }
+        ::shutdown(window.get(), SHUT_RDWR);
+        serving.join();
+        QCOMPARE(got.join('|'), replies);
+        QCOMPARE(bytesOf(score) + bytesOf(name), record);
+    }
+
     // The installed game's start, set-group-id (staged by root): a record
     // file is held only when it is regular, single, root's and the group's;
     // then the program keeps the user's group alone, no path to load code
@@ -183,8 +246,9 @@ private slots:
         QCOMPARE(shell.exitCode(), 0);
         const QStringList left = QString(bytesOf(record.filePath(u"report"_s))).split(u'\n');
         QVERIFY(left.value(0).endsWith(held)); // the score file
+        QVERIFY(left.value(1).endsWith(held)); // the name file, held with it or not at all
         const QString driver = staged.contains(u"pulse") ? u"pulse"_s : QString();
-        QCOMPARE(left.mid(1), QStringList({u"name=held"_s, u"groups=4242 4242 4242"_s,
+        QCOMPARE(left.mid(2), QStringList({u"groups=4242 4242 4242"_s, u"open=0"_s,
                                            u"arguments=1"_s, u"plugins="_s, "driver=" + driver}));
     }
 };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record: the best score and its holder, in two one-line files in one
 // directory for the whole machine.
-#include "runtime/conversions.h"
 #include "runtime/runtime.h"
 #include "runtime/textfiles.h"
 #include "ui/designlabel.h"
@@ -41,7 +40,7 @@ void Tavola::EnsureRecordFiles()
 void Tavola::LoadRecord()
 {
     // Both files of one save: another copy of the program may be saving.
-    const FileLock lock = m_runtime.Record().lock(m_state.windowsDir, FileLock::Shared);
+    const RecordStore::Reading reading = m_runtime.Record().reading(m_state.windowsDir);
     lblpunti->setCaption(Leggifiletxt(scoreFile(m_state.windowsDir)));
     lblnome->setCaption(Leggifiletxt(nameFile(m_state.windowsDir)));
 }
@@ -49,13 +48,7 @@ void Tavola::LoadRecord()
 bool Tavola::SaveRecord(const QString &scoreText, const QString &name)
 {
     // The record shown at the start may have been beaten since by another
-    // copy of the program: the score must beat the record on disk too, read
-    // under the same lock as the save, or it would replace a higher one.
-    const FileLock lock = m_runtime.Record().lock(m_state.windowsDir, FileLock::Exclusive);
-    if (lenientNumber(Leggifiletxt(scoreFile(m_state.windowsDir))) >= strictNumber(scoreText))
-        return false;
-    // The score file is whole on disk before the name file is begun.
-    m_runtime.Record().write(scoreFile(m_state.windowsDir), scoreText);
-    m_runtime.Record().write(nameFile(m_state.windowsDir), name);
-    return true;
+    // copy of the program: the store saves only over a lower record on disk.
+    return m_runtime.Record().saveIfHigher(scoreFile(m_state.windowsDir), scoreText,
+                                           nameFile(m_state.windowsDir), name);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "heldrecord.h"
 
+#include "recordkeeper.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,14 +49,15 @@ void keepStandardDescriptors()
             giveUp("/dev/null");
 }
 
-HeldFile hold(const std::string &path, gid_t group)
+// The file at path, open for reading and writing if it passes every check;
+// else closed, with the reason in file.error.
+UniqueFd hold(HeldFile &file, gid_t group)
 {
-    HeldFile file{path,
-                  UniqueFd(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)), 0};
+    UniqueFd fd(::open(file.path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info
     {
     };
-    if (!file.fd.valid() || ::fstat(file.fd.get(), &info) != 0)
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0)
         file.error = errno;
     else if (!S_ISREG(info.st_mode))
         file.error = NotRegular;
@@ -61,11 +65,9 @@ HeldFile hold(const std::string &path, gid_t group)
         file.error = ManyLinks;
     else if (info.st_uid != 0 || info.st_gid != group)
         file.error = WrongOwner;
-    else if (file.fd.get() <= 2)
+    else if (fd.get() <= 2)
         file.error = LowDescriptor;
-    if (file.error != 0)
-        file.fd = UniqueFd();
-    return file;
+    return file.error == 0 ? std::move(fd) : UniqueFd();
 }
 
 void dropGroup(gid_t user)
@@ -98,9 +100,21 @@ HeldRecord holdRecordFiles(const char *directory, int &argc, char **argv)
         return {};
     keepStandardDescriptors();
     const std::string folder(directory);
-    HeldRecord record{true, hold(folder + "/quirel.txt", group),
-                      hold(folder + "/nquirel.txt", group)};
+    HeldRecord record{true, {folder + "/quirel.txt"}, {folder + "/nquirel.txt"}, {}};
+    UniqueFd score = hold(record.score, group);
+    UniqueFd name = hold(record.name, group);
     dropGroup(user);
+    if (score.valid() && name.valid()) {
+        record.keeper = startRecordKeeper(std::move(score), std::move(name));
+        if (!record.keeper.valid())
+            record.score.error = errno;
+    }
+    // This process holds no record file from here on, and nothing else
+    // worth keeping from its user: like any program of theirs, it may be
+    // traced and dumped (the set-group-id start had forbidden both).
+    score = UniqueFd();
+    name = UniqueFd();
+    ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
     stripEnvironment();
     if (argc > 1) {
         argc = 1;

@@ -2,6 +2,7 @@
 #include "textfiles.h"
 
 #include "failure.h"
+#include "timedlock.h"
 #include "uniquefd.h"
 
 #include <QByteArray>
@@ -83,8 +84,6 @@ UniqueFd openRegular(const QString &path, int flags)
 // the next write reports.
 void writeAll(const QString &path, int fd, const QByteArray &bytes)
 {
-    // From the file's start, wherever its offset stands: a held record file
-    // is read with pread and never moves it.
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t written =
             ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
@@ -145,15 +144,12 @@ QString existingDirectory(const QString &directory)
 
 QString readTextFile(const QString &path)
 {
-    return readTextFd(openRegular(path, O_RDONLY).get(), path);
-}
-
-QString readTextFd(int fd, const QString &path)
-{
+    const UniqueFd fd = openRegular(path, O_RDONLY);
     QByteArray bytes(maxTextFileBytes, Qt::Uninitialized);
     qsizetype size = 0;
     while (size < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + size, size_t(bytes.size() - size), size);
+        const ssize_t got =
+            ::pread(fd.get(), bytes.data() + size, size_t(bytes.size() - size), size);
         if (got < 0 && errno != EINTR)
             failErrno(path, errno);
         if (got == 0)
@@ -162,6 +158,11 @@ QString readTextFd(int fd, const QString &path)
             size += got;
     }
     bytes.truncate(size);
+    return decodeText(bytes);
+}
+
+QString decodeText(const QByteArray &bytes)
+{
     // A record file made on Italian Windows is in its code page.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -216,25 +217,17 @@ void writeTextLine(const QString &path, const QString &text)
     syncDirectory(directory);
 }
 
-void rewriteTextFd(int fd, const QString &path, const QString &text)
+QString recordLockBusy()
 {
-    const QByteArray bytes = text.toLocal8Bit() + "\r\n";
-    writeAll(path, fd, bytes);
-    if (::ftruncate(fd, bytes.size()) != 0 || ::fsync(fd) != 0)
-        failErrno(path, errno);
-}
-
-FileLock::FileLock(int fd, Kind kind, const QString &path)
-    : m_fd(fd)
-{
-    while (::flock(fd, kind == Exclusive ? LOCK_EX : LOCK_SH) != 0)
-        if (errno != EINTR)
-            failErrno(path, errno);
+    return QStringLiteral("un'altra copia di Sequilla lo tiene bloccato da più di %1 secondi")
+        .arg(recordLockLimit.count() / 1000);
 }
 
 FileLock::FileLock(UniqueFd own, Kind kind, const QString &path)
-    : FileLock(own.get(), kind, path)
 {
+    if (const int error = lockWithin(own.get(), kind == Exclusive, recordLockLimit))
+        error == EWOULDBLOCK ? failFile(path, recordLockBusy()) : failErrno(path, error);
+    m_fd = own.get();
     m_own = std::move(own);
 }
 

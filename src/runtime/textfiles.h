@@ -41,18 +41,17 @@ void ensureTextFile(const QString &path);
 /// 0666, so that any user can replace it next.
 void writeTextLine(const QString &path, const QString &text);
 
-/// The whole content of the open regular file fd, read from its start, as
-/// readTextFile reads a file; path names it in a failure.
-QString readTextFd(int fd, const QString &path);
+/// The text of a record file's bytes: UTF-8 when they are valid UTF-8, else
+/// Windows-1252.
+QString decodeText(const QByteArray &bytes);
 
-/// Rewrites the open file fd in place with text followed by CR LF: the new
-/// bytes over the old from the start, then the file cut to their length and
-/// synced. A crash in between leaves the new line followed by the rest of
-/// the old text, never an empty file. path names it in a failure.
-void rewriteTextFd(int fd, const QString &path, const QString &text);
+/// Why a record that another copy of the program keeps locked too long
+/// (recordLockLimit) cannot be used, for failFile.
+QString recordLockBusy();
 
-/// An advisory lock (flock) on a file or directory, held until it goes out of
-/// scope. Taking it waits for the locks other processes hold that exclude it.
+/// An advisory lock (flock) on a directory, held until it goes out of scope.
+/// Taking it waits for the locks other processes hold that exclude it, but
+/// no longer than recordLockLimit: then it fails, naming the directory.
 class FileLock
 {
 public:
@@ -61,8 +60,6 @@ public:
         Shared,
         Exclusive
     };
-    /// Locks the open file fd, which must stay open while the lock lives.
-    FileLock(int fd, Kind kind, const QString &path);
     /// Opens the directory and locks it: the lock for files that are
     /// replaced by renaming, whose inode changes with each save.
     static FileLock onDirectory(const QString &directory, Kind kind);
