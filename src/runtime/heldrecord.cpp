@@ -18,8 +18,9 @@ namespace {
 
 // Paths from which code would be loaded: Qt's plugins (the platform, its
 // theme, styles, input methods), GTK's and GIO's modules (which Qt's GTK
-// theme would load), and the OpenGL drivers of the X platform. The held
-// record files would be within reach of such code.
+// theme would load), and the OpenGL drivers of the X platform. The record
+// files are out of such code's reach, in the keeper; this is a second line,
+// and keeps the window's process as a plain start of the program would be.
 constexpr const char *codePaths[] = {"QT_PLUGIN_PATH",
                                      "QT_QPA_PLATFORM_PLUGIN_PATH",
                                      "QML_IMPORT_PATH",

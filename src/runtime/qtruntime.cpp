@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpressionValidator>
 #include <QTranslator>
 
 #include <cstdio>
@@ -46,7 +48,17 @@ QString QtRuntime::AskText(const QString &prompt)
 {
     QInputDialog box(boxParent());
     box.setWindowTitle(programName());
-    box.setLabelText(prompt); // a text field, by default
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    // One line of what can be read: a name pasted with a tab or a line
+    // break in it would break the record's one-line name file, and the
+    // record keeper accepts no such name (nor one past 256 bytes, which 64
+    // characters never reach).
+    auto *field = box.findChild<QLineEdit *>();
+    field->setMaxLength(64);
+    field->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^\\x{0}-\\x{1f}\\x{7f}-\\x{9f}\\x{2028}\\x{2029}]*")),
+        field));
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
