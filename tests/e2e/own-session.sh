@@ -4,7 +4,8 @@
 # own, inside a session bus of its own with the accessibility bus up, so that
 # nothing one test leaves behind reaches another. Fails when the test leaves
 # a key or a button held down.
-#   own-session.sh TEST [ARGS...]   (screen: the X screen, by default 1280x1024x24)
+#   own-session.sh TEST [ARGS...]   (screen: the X screen, by default 1280x1024x24;
+#                                    home_files: a folder whose content the home starts with)
 set -u
 work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 "${screen:-1280x1024x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
@@ -16,6 +17,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 # switched on, say) stays out of the user's.
 export DISPLAY=":$(head -n 1 "$work/display")" XDG_RUNTIME_DIR="$work" HOME="$work" \
     XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
+[ -z "${home_files:-}" ] || cp -r "$home_files/." "$HOME"
 
 # The accessibility bus starts as a desktop starts it, on demand.
 dbus-run-session -- bash -c 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Debian package as a school's admin uses it: build it, install it,
-# check it with the validators of its desktop entry and metadata and with
-# lintian, let two children with accounts of their own play it (the first
-# sets the record, the second sees it and beats it), reinstall, remove and
-# purge it. Needs root.
+# The Debian package as a school's admin uses it: build it, install it over
+# an old record directory that pupils could write, check it with the
+# validators of its desktop entry and metadata and with lintian, limit who
+# may play to one class, let two children with accounts of their own play it
+# (the first sets the record, the second sees it and beats it) and the second
+# attack it from their own home, reinstall, remove and purge it. Needs root.
 #   install.sh SOURCE_DIR
 set -u
 source_dir=$1
@@ -12,18 +13,27 @@ record_dir=/var/games/sequilla
 [ "$(id -u)" -eq 0 ] || { echo "install test: skipped (needs root)"; exit 0; }
 dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' || [ -e "$record_dir" ] &&
     { echo "install test: skipped (Sequilla or its record is here already; it is left alone)"; exit 0; }
-users=(sequilla-pupil1 sequilla-pupil2)
-trap 'rm -rf "${e2e:-}"; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"; for u in "${users[@]}"; do userdel "$u" 2>/dev/null; done' EXIT
+users=(sequilla-pupil1 sequilla-pupil2) class=sequilla-class program=/usr/lib/sequilla/sequilla
+trap 'rm -rf "${e2e:-}"; umount "$record_dir/folder" 2>/dev/null; dpkg-statoverride --remove /usr/lib/sequilla 2>/dev/null
+    dpkg-statoverride --remove $program 2>/dev/null; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"
+    for u in "${users[@]}"; do userdel -r "$u" 2>/dev/null; done; groupdel $class 2>/dev/null' EXIT
 check() { "${@:2}" || { echo "FAIL: $1"; exit 1; }; }
 set -e
 deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package did not build"; exit 1; }
-for user in "${users[@]}"; do useradd -M -s /usr/sbin/nologin "$user"; done
+groupadd $class && useradd -M -s /usr/sbin/nologin -G $class "${users[0]}"
+useradd -m -s /usr/sbin/nologin "${users[1]}" # with a home, for the settings of their own
 # The record directory as earlier packages left it, writable by every
-# account, with a record of a pupil's and what others planted beside it.
+# account, with a record of a pupil's and what others planted beside it,
+# among which a folder that cannot be removed (a mount stands for a pupil
+# who keeps filling it).
 mkdir -p -m 0777 "$record_dir" && mkfifo "$record_dir/fifo" && mkdir "$record_dir/folder"
-ln -s /etc/shadow "$record_dir/link" && touch "$record_dir/quirel.txt.AbC123" "$record_dir/folder/file"
-printf '1\r\n' >"$record_dir/quirel.txt" && printf 'Ada\r\n' >"$record_dir/nquirel.txt"
-chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
+mount -t tmpfs -o size=1m tmpfs "$record_dir/folder" && touch "$record_dir/folder/file"
+ln -s /etc/shadow "$record_dir/link" && touch "$record_dir/quirel.txt.AbC123"
+old_record() { # score name: as a pupil could have left them
+    printf "$1" >"$record_dir/quirel.txt" && printf "$2" >"$record_dir/nquirel.txt"
+    chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
+}
+old_record '1\r\n' 'Ada\r\n'
 # The desktop entry's and the metadata's validators, then Debian's checker:
 # not one error, warning or hint but those below.
 apt-get install -y -q --no-install-recommends "$deb" >/dev/null
@@ -47,10 +57,11 @@ grep -Eqx "$expected" <<<"$findings" && [ "$(wc -l <<<"$findings")" -eq 1 ] ||
 lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "$deb" 2>&1) ||
     { echo "FAIL: lintian: $(grep -v 'with root privileges' <<<"$lint")"; exit 1; }
 set +e
-# The upgrade kept the record, made its files anew and cleared the rest;
-# the program is set-group-id games, and only root and the group may write.
+# The upgrade kept the record, made its files anew and cleared the rest as
+# far as it could; the program is set-group-id games, and only root and the
+# group may write.
 check "the record after the upgrade" test "$(cat "$record_dir"/*quirel.txt | tr -d '\r\n')" = Ada1
-check "the record directory's content" test "$(ls -A "$record_dir" | tr '\n' ' ')" = "nquirel.txt quirel.txt "
+check "the record directory's content" test "$(ls -A "$record_dir" | tr '\n' ' ')" = "folder nquirel.txt quirel.txt "
 check "modes" test "$(stat -c '%U:%G %A' "$record_dir" "$record_dir"/*quirel.txt /usr/lib/sequilla/sequilla |
     tr '\n' ' ')" = "root:games drwxr-xr-x root:games -rw-rw---- root:games -rw-rw---- root:games -rwxr-sr-x "
 for try in "echo 9 >>$record_dir/quirel.txt" "echo P >>$record_dir/nquirel.txt" "touch $record_dir/new" \
@@ -60,23 +71,70 @@ for try in "echo 9 >>$record_dir/quirel.txt" "echo P >>$record_dir/nquirel.txt" 
     done
 done
 
+# An old record is kept only as a whole number of the counter's range, its
+# name only with it, on one line with no control character.
+for old in '12\n|Bo\tX\r\nmore|12\r\nBoX\r' '1e999\r\n|Ada\r\n|' '32768\r\n|Ada\r\n|' '007\r\n|Ada\r\n|'; do
+    IFS='|' read -r score name kept <<<"$old"
+    old_record "$score" "$name" && /var/lib/dpkg/info/sequilla.postinst configure
+    check "the old record $score $name" test "$(cat "$record_dir"/quirel.txt "$record_dir"/nquirel.txt)" = "$(printf "$kept")"
+done
+
+# Playing is limited to a class by the directory in front of the program;
+# the program's group must have no members, or the postinst refuses.
+dpkg-statoverride --update --add root $class 2750 $program
+! /var/lib/dpkg/info/sequilla.postinst configure 2>"$record_dir.err" && grep -q "has members" "$record_dir.err" ||
+    { echo "FAIL: a program group with members was accepted"; exit 1; }
+rm -f "$record_dir.err" && dpkg-statoverride --remove $program && /var/lib/dpkg/info/sequilla.postinst configure
+dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
+check "a pupil of another class could start the game" grep -q "Permission denied" \
+    <<<"$(LC_ALL=C runuser -u "${users[1]}" -- /usr/games/sequilla 2>&1)"
+
 # Each child plays a whole match in a desktop session of their own, under
 # their own account, from a copy of the tests they can read: the first sets
 # the record, heard through the sound server, the second beats it in
 # silence, with no sound server, which must change nothing else.
-e2e=$(mktemp -d) && cp -r "$source_dir/tests/e2e/." "$e2e" && chmod -R a+rX "$e2e"
+e2e=$(mktemp -d) && cp -r "$source_dir/tests/e2e/." "$source_dir/tests/packaging/attack.sh" "$e2e" &&
+    chmod -R a+rX "$e2e"
 play() { # user name questions silence
     runuser -u "$1" -- env record_dir=$record_dir silence="$4" \
         "$e2e/own-session.sh" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
 }
 check "first child" play sequilla-pupil1 Anna 2 ""
 check "the first child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Anna\r\n3\r')"
+dpkg -i "$deb" >/dev/null # as an upgrade does
+check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
+dpkg-statoverride --remove /usr/lib/sequilla && chmod 0755 /usr/lib/sequilla && chgrp root /usr/lib/sequilla
+
+# The second child attacks the record from their own home: the ALSA setting
+# that writes the sound into descriptor 3, and a module of theirs that GTK
+# (Qt's theme on GNOME) or ALSA loads into the game. The record stays.
+cc -shared -fPIC -o "$e2e/intruder.so" "$source_dir/tests/packaging/intruder.c"
+record=$(cat "$record_dir"/*quirel.txt | od -c)
+attack() { # home's files (path|content ...) -- settings
+    local home
+    home=$(getent passwd "${users[1]}" | cut -d: -f6)
+    rm -rf "$home/.asoundrc" "$home/config"
+    while [ "$1" != -- ]; do
+        runuser -u "${users[1]}" -- mkdir -p "$home/$(dirname "${1%%|*}")"
+        runuser -u "${users[1]}" -- sh -c 'printf "%s\n" "$1" >"$2"' - "${1#*|}" "$home/${1%%|*}" && shift
+    done
+    shift
+    # Their account's home, which ALSA reads, and the session's, which GTK reads.
+    runuser -u "${users[1]}" -- env home_files="$home" "$e2e/own-session.sh" "$e2e/attack.sh" \
+        /usr/games/sequilla "$record_dir" "$@"
+}
+check "the ALSA file attack" attack ".asoundrc|pcm.wipe { type file slave.pcm \"null\" file 3 format raw }
+pcm.!default { type plug slave.pcm \"wipe\" }" -- CANBERRA_DRIVER=alsa
+check "the ALSA module attack" attack ".asoundrc|pcm_type.intruder { lib \"$e2e/intruder.so\" }
+pcm.!default { type intruder }" -- CANBERRA_DRIVER=alsa intruder=1
+check "the GTK module attack" attack "config/gtk-3.0/settings.ini|[Settings]
+gtk-modules=$e2e/intruder.so" -- XDG_CURRENT_DESKTOP=GNOME intruder=1
+check "an attack changed the record" test "$(cat "$record_dir"/*quirel.txt | od -c)" = "$record"
 check "second child" play sequilla-pupil2 Bruno 3 PULSE_SERVER=unix:/nonexistent
 check "the second child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Bruno\r\n4\r')"
-dpkg -i "$deb" >/dev/null # as an upgrade does
-check "reinstalling lost the record" grep -q Bruno "$record_dir/nquirel.txt"
 apt-get remove -y -q sequilla >/dev/null
 check "remove left the program or lost the record" test ! -e /usr/games/sequilla -a -f "$record_dir/quirel.txt"
+umount "$record_dir/folder"
 dpkg --purge sequilla >/dev/null
 check "purge left $record_dir" test ! -e "$record_dir"
 echo "install test: passed"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# A pupil tries to reach the record through the installed game, from their
+# own home and environment (the caller fills the home): the program starts
+# with the given settings; if its window comes up, the window's process must
+# hold no record file and its record keeper must be closed to the pupil, and
+# one answer is judged, so that a sound plays. With intruder=1 among the
+# settings, the pupil's module must have run (its mark in the home). Whether
+# the record stayed as it was is for the caller to check.
+#   attack.sh PROGRAM RECORD_DIR [NAME=VALUE...]
+set -u
+program=$1 record_dir=$2 intruder=
+shift 2
+for setting; do [ "$setting" != intruder=1 ] || intruder=1; done
+fail() { echo "FAIL: $*"; exit 1; }
+openbox >/dev/null 2>&1 & wm=$!
+env "$@" "$program" >"$HOME/log" 2>&1 & pid=$!
+trap 'kill $pid $wm 2>/dev/null' EXIT
+box=
+for _ in $(seq 100); do # a window that goes while xdotool looks ends its search
+    box=$(xdotool search --onlyvisible --name '^Sequilla$' 2>/dev/null | tail -n 1)
+    [ -z "$box" ] && kill -0 $pid 2>/dev/null && sleep 0.2 || break
+done
+if [ -n "$box" ] && kill -0 $pid 2>/dev/null; then
+    fds=$(ls -l /proc/$pid/fd) || fail "cannot read the game's descriptors"
+    ! grep -F "$record_dir" <<<"$fds" || fail "the window's process holds a record file"
+    keeper=$(pgrep -P $pid) || fail "no record keeper"
+    ! ls /proc/"$keeper"/fd >/dev/null 2>&1 || fail "the pupil can read the keeper's descriptors"
+    xdotool windowfocus --sync "$box" && xdotool type Intruso && sleep 0.5
+    for _ in name greeting answer; do xdotool key Return && sleep 1.5; done
+fi
+[ -z "$intruder" ] || [ -s "$HOME/intruder-ran" ] || fail "the intruder never ran: $(cat "$HOME/log")"
+echo "attack with $*: the game ${box:+came up and }ended"
