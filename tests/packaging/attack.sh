@@ -21,6 +21,7 @@ for _ in $(seq 100); do # a window that goes while xdotool looks ends its search
     box=$(xdotool search --onlyvisible --name '^Sequilla$' 2>/dev/null | tail -n 1)
     [ -z "$box" ] && kill -0 $pid 2>/dev/null && sleep 0.2 || break
 done
+[ -n "$box" ] || ! kill -0 $pid 2>/dev/null || fail "the game runs, but its name box never came up"
 if [ -n "$box" ] && kill -0 $pid 2>/dev/null; then
     fds=$(ls -l /proc/$pid/fd) || fail "cannot read the game's descriptors"
     ! grep -F "$record_dir" <<<"$fds" || fail "the window's process holds a record file"
