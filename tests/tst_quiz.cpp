@@ -2,8 +2,8 @@
 // The window and its match, through the handlers with a scripted runtime, in
 // the program's own setting: the window as designed, start-up, questions and
 // answers, the end with its record decision, new matches.
+#include "keeperthread.h"
 #include "program.h"
-#include "runtime/recordkeeper.h"
 #include "tavolatester.h"
 #include "ui/pictures.h"
 
@@ -18,8 +18,6 @@
 
 #include <future>
 #include <sys/file.h>
-#include <sys/socket.h>
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -290,16 +288,11 @@ private slots:
     {
         const QString score = file("quirel.txt"), name = file("nquirel.txt");
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const auto open = [](const QString &path) {
-            return UniqueFd(::open(path.toLocal8Bit(), O_RDWR | O_CLOEXEC));
-        };
-        const UniqueFd scoreFd = open(score), nameFd = open(name), reader = open(score);
-        int ends[2];
-        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
-        std::thread keeper(serveRecord, ends[1], scoreFd.get(), nameFd.get(), 400ms);
-        auto installed = std::make_unique<FakeRuntime>(
-            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, UniqueFd(ends[0])});
-        TavolaTester saving(*installed, sound);
+        const UniqueFd reader = openForKeeping(score);
+        KeeperThread keeper(score, name, 400ms);
+        FakeRuntime installed(
+            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, keeper.window()});
+        TavolaTester saving(installed, sound);
         saving.state().windowsDir = runtime->windowsDirectory;
         QCOMPARE(::flock(reader.get(), LOCK_SH), 0);
         auto save =
@@ -307,14 +300,9 @@ private slots:
         QCOMPARE(save.wait_for(150ms), std::future_status::timeout);
         QCOMPARE(::flock(reader.get(), LOCK_UN), 0);
         QVERIFY(save.get());
-        QCOMPARE(bytesOf(score), "4\r\n");
-        QCOMPARE(bytesOf(name), "Bo\r\n");
+        QCOMPARE(bytesOf(score) + bytesOf(name), "4\r\nBo\r\n");
         QCOMPARE(::flock(reader.get(), LOCK_SH), 0); // and keeps it
         QVERIFY(failureOf([&] { saving.SaveRecord(u"5"_s, u"Cy"_s); }).contains(u"bloccato"));
-        QCOMPARE(bytesOf(score), "4\r\n");
-        installed.reset(); // the window's end closes: the keeper ends
-        keeper.join();
-        ::close(ends[1]);
     }
 
     // An overflow ends the program with the error box, and no later event

@@ -9,24 +9,22 @@
 # the record stayed as it was is for the caller to check.
 #   attack.sh PROGRAM RECORD_DIR [NAME=VALUE...]
 set -u
-program=$1 record_dir=$2 intruder=
-shift 2
+program=$1 record_dir=$2 intruder= && shift 2
 for setting; do [ "$setting" != intruder=1 ] || intruder=1; done
 fail() { echo "FAIL: $*"; exit 1; }
 openbox >/dev/null 2>&1 & wm=$!
 env "$@" "$program" >"$HOME/log" 2>&1 & pid=$!
 trap 'kill $pid $wm 2>/dev/null' EXIT
-box=
 for _ in $(seq 100); do # a window that goes while xdotool looks ends its search
     box=$(xdotool search --onlyvisible --name '^Sequilla$' 2>/dev/null | tail -n 1)
     [ -z "$box" ] && kill -0 $pid 2>/dev/null && sleep 0.2 || break
 done
 [ -n "$box" ] || ! kill -0 $pid 2>/dev/null || fail "the game runs, but its name box never came up"
 if [ -n "$box" ] && kill -0 $pid 2>/dev/null; then
-    fds=$(ls -l /proc/$pid/fd) || fail "cannot read the game's descriptors"
-    ! grep -F "$record_dir" <<<"$fds" || fail "the window's process holds a record file"
-    keeper=$(pgrep -P $pid) || fail "no record keeper"
-    ! ls /proc/"$keeper"/fd >/dev/null 2>&1 || fail "the pupil can read the keeper's descriptors"
+    fds=$(ls -l /proc/$pid/fd) && ! grep -F "$record_dir" <<<"$fds" ||
+        fail "the window's process holds a record file, or hides what it holds"
+    keeper=$(pgrep -P $pid) && ! ls /proc/"$keeper"/fd >/dev/null 2>&1 ||
+        fail "no record keeper, or one whose descriptors the pupil can read"
     xdotool windowfocus --sync "$box" && xdotool type Intruso && sleep 0.5
     for _ in name greeting answer; do xdotool key Return && sleep 1.5; done
 fi
