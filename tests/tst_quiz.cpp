@@ -2,8 +2,8 @@
 // The window and its match, through the handlers with a scripted runtime, in
 // the program's own setting: the window as designed, start-up, questions and
 // answers, the end with its record decision, new matches.
-#include "keeperthread.h"
 #include "program.h"
+#include "runtime/recordkeeper.h"
 #include "tavolatester.h"
 #include "ui/pictures.h"
 
@@ -18,6 +18,8 @@
 
 #include <future>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -223,16 +225,16 @@ private slots:
         }
         // Enter or Space on Nuovo calcolo asks anew, a letter does not;
         // Escape does while it is enabled.
-        const int draws = runtime->randomDraws;
+        runtime->randoms = QList<float>(7, 0.5f); // n is never 0: two draws a question
         QTest::keyClick(next(), Qt::Key_A);
-        QCOMPARE(runtime->randomDraws, draws);
+        QCOMPARE(runtime->randoms.size(), 7);
         QTest::keyClick(next(), Qt::Key_Return);
         QTest::keyClick(tavola->windowHandle(), Qt::Key_Escape);
         tavola->txtAnswer_KeyPress(key);
         QTest::keyClick(tavola->windowHandle(), Qt::Key_Escape);
         tavola->txtAnswer_KeyPress(key);
         QTest::keyClick(next(), Qt::Key_Space);
-        QCOMPARE(runtime->randomDraws, draws + 6);
+        QCOMPARE(runtime->randoms.size(), 1);
     }
 
     // Only a strictly higher score beats the record, both the record shown
@@ -288,10 +290,14 @@ private slots:
     {
         const QString score = file("quirel.txt"), name = file("nquirel.txt");
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const UniqueFd reader = openForKeeping(score);
-        KeeperThread keeper(score, name, 400ms);
+        const UniqueFd reader = openForKeeping(score),
+                       kept[] = {openForKeeping(score), openForKeeping(name)};
+        int ends[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
+        const UniqueFd keeperEnd(ends[1]); // the keeper ends as the window's end closes
+        std::jthread keeper(serveRecord, ends[1], kept[0].get(), kept[1].get(), 400ms);
         FakeRuntime installed(
-            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, keeper.window()});
+            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, UniqueFd(ends[0])});
         TavolaTester saving(installed, sound);
         saving.state().windowsDir = runtime->windowsDirectory;
         QCOMPARE(::flock(reader.get(), LOCK_SH), 0);

@@ -4,13 +4,12 @@
 # own home and environment (the caller fills the home): the program starts
 # with the given settings; if its window comes up, the window's process must
 # hold no record file and its record keeper must be closed to the pupil, and
-# one answer is judged, so that a sound plays. With intruder=1 among the
-# settings, the pupil's module must have run (its mark in the home). Whether
+# one answer is judged, so that a sound plays. With intruder=1 in its own
+# environment, the pupil's module must have run (its mark in the home). Whether
 # the record stayed as it was is for the caller to check.
 #   attack.sh PROGRAM RECORD_DIR [NAME=VALUE...]
 set -u
-program=$1 record_dir=$2 intruder= && shift 2
-for setting; do [ "$setting" != intruder=1 ] || intruder=1; done
+program=$1 record_dir=$2 && shift 2
 fail() { echo "FAIL: $*"; exit 1; }
 openbox >/dev/null 2>&1 & wm=$!
 env "$@" "$program" >"$HOME/log" 2>&1 & pid=$!
@@ -28,5 +27,5 @@ if [ -n "$box" ] && kill -0 $pid 2>/dev/null; then
     xdotool windowfocus --sync "$box" && xdotool type Intruso && sleep 0.5
     for _ in name greeting answer; do xdotool key Return && sleep 1.5; done
 fi
-[ -z "$intruder" ] || [ -s "$HOME/intruder-ran" ] || fail "the intruder never ran: $(cat "$HOME/log")"
+[ -z "${intruder:-}" ] || [ -s "$HOME/intruder-ran" ] || fail "the intruder never ran: $(cat "$HOME/log")"
 echo "attack with $*: the game ${box:+came up and }ended"

@@ -16,7 +16,7 @@ dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' || [ 
 users=(sequilla-pupil1 sequilla-pupil2) class=sequilla-class program=/usr/lib/sequilla/sequilla
 trap 'rm -rf "${e2e:-}"; umount "$record_dir/folder" 2>/dev/null; dpkg-statoverride --remove /usr/lib/sequilla 2>/dev/null
     dpkg-statoverride --remove $program 2>/dev/null; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"
-    for u in "${users[@]}"; do userdel -r "$u" 2>/dev/null; done; groupdel $class 2>/dev/null' EXIT
+    for u in "${users[@]}"; do pkill -KILL -u "$u"; userdel -rf "$u" 2>/dev/null; done; groupdel $class 2>/dev/null' EXIT
 check() { "${@:2}" || { echo "FAIL: $1"; exit 1; }; }
 set -e
 deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package did not build"; exit 1; }
@@ -93,8 +93,7 @@ check "a pupil of another class could start the game" grep -q "Permission denied
 # their own account, from a copy of the tests they can read: the first sets
 # the record, heard through the sound server, the second beats it in
 # silence, with no sound server, which must change nothing else.
-e2e=$(mktemp -d) && cp -r "$source_dir/tests/e2e/." "$source_dir/tests/packaging/attack.sh" "$e2e" &&
-    chmod -R a+rX "$e2e"
+e2e=$(mktemp -d) && cp -r "$source_dir"/tests/{e2e/.,packaging/attack.sh} "$e2e" && chmod -R a+rX "$e2e"
 play() { # user name questions silence
     runuser -u "$1" -- env record_dir=$record_dir silence="$4" \
         "$e2e/own-session.sh" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
@@ -110,19 +109,19 @@ dpkg-statoverride --remove /usr/lib/sequilla && chmod 0755 /usr/lib/sequilla && 
 # (Qt's theme on GNOME) or ALSA loads into the game. The record stays.
 cc -shared -fPIC -o "$e2e/intruder.so" "$source_dir/tests/packaging/intruder.c"
 record=$(cat "$record_dir"/*quirel.txt | od -c)
-attack() { # FILE CONTENT SETTING...: the game, started with the settings, and FILE in the home
-    local home=/home/${users[1]}
+attack() { # FILE CONTENT INTRUDER SETTING...: the game, started with the settings, FILE in the
+    local home=/home/${users[1]} # home; INTRUDER is 1 when the intruder must have run
     rm -rf "$home/.asoundrc" "$home/config" && mkdir -p "$home/$(dirname "$1")" && printf '%s\n' "$2" >"$home/$1"
     chown -R "${users[1]}:" "$home" # their account's home, which ALSA reads, and the session's (GTK)
-    runuser -u "${users[1]}" -- env home_files="$home" "$e2e/own-session.sh" "$e2e/attack.sh" \
-        /usr/games/sequilla "$record_dir" "${@:3}"
+    runuser -u "${users[1]}" -- env home_files="$home" intruder="$3" "$e2e/own-session.sh" "$e2e/attack.sh" \
+        /usr/games/sequilla "$record_dir" "${@:4}"
 }
 check "the ALSA file attack" attack .asoundrc "pcm.wipe { type file slave.pcm \"null\" file 3 format raw }
-pcm.!default { type plug slave.pcm \"wipe\" }" CANBERRA_DRIVER=alsa
+pcm.!default { type plug slave.pcm \"wipe\" }" "" CANBERRA_DRIVER=alsa
 check "the ALSA module attack" attack .asoundrc "pcm_type.intruder { lib \"$e2e/intruder.so\" }
-pcm.!default { type intruder }" CANBERRA_DRIVER=alsa intruder=1
+pcm.!default { type intruder }" 1 CANBERRA_DRIVER=alsa
 check "the GTK module attack" attack config/gtk-3.0/settings.ini "[Settings]
-gtk-modules=$e2e/intruder.so" XDG_CURRENT_DESKTOP=GNOME intruder=1
+gtk-modules=$e2e/intruder.so" 1 XDG_CURRENT_DESKTOP=GNOME
 check "an attack changed the record" test "$(cat "$record_dir"/*quirel.txt | od -c)" = "$record"
 check "second child" play sequilla-pupil2 Bruno 3 PULSE_SERVER=unix:/nonexistent
 check "the second child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Bruno\r\n4\r')"

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+
 /// The window as tests and benchmarks drive it: its handlers and match state
 /// within reach, its controls by name.
 class TavolaTester : public Tavola
@@ -24,6 +26,12 @@ inline QByteArray bytesOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+/// The file open for reading and writing, as the installed game holds a record file.
+inline UniqueFd openForKeeping(const QString &path)
+{
+    return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC));
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)
