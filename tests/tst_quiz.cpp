@@ -290,8 +290,7 @@ private slots:
     {
         const QString score = file("quirel.txt"), name = file("nquirel.txt");
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const UniqueFd reader = openForKeeping(score),
-                       kept[] = {openForKeeping(score), openForKeeping(name)};
+        const UniqueFd reader = openRecord(score), kept[]{openRecord(score), openRecord(name)};
         int ends[2];
         QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
         const UniqueFd keeperEnd(ends[1]); // the keeper ends as the window's end closes

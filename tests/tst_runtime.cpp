@@ -96,7 +96,6 @@ private slots:
         QTest::addColumn<QString>("text");
         // clang-format off
         QTest::newRow("UTF-8")              << QByteArray("Niccol\xc3\xb2\r\n") << "Niccolò\r\n";
-        QTest::newRow("Windows-1252")       << QByteArray("Niccol\xf2\r\n")     << "Niccolò\r\n";
         QTest::newRow("1252 quotes, euro")  << QByteArray("\x93Lu\x92\xa0\x80\x94") << "“Lu’\u00a0€”";
         QTest::newRow("undefined in 1252")  << QByteArray("Lu\x81" "ca")          << "Lu\uFFFDca";
         // clang-format on
@@ -177,15 +176,14 @@ private slots:
         QFETCH(QByteArray, replies);
         QFETCH(QByteArray, record);
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const UniqueFd scoreFd = openForKeeping(score), nameFd = openForKeeping(name),
-                       other = openForKeeping(score);
+        const UniqueFd held[]{openRecord(score), openRecord(name)}, other = openRecord(score);
         QCOMPARE(::flock(other.get(), locked ? LOCK_EX : LOCK_UN), 0);
         int ends[2];
         QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
         const UniqueFd window(ends[0]), keeper(ends[1]);
         QVERIFY(::send(window.get(), request.constData(), size_t(request.size()), 0) > 0);
         ::shutdown(window.get(), SHUT_WR); // the keeper ends after this request
-        serveRecord(keeper.get(), scoreFd.get(), nameFd.get(), std::chrono::milliseconds(300));
+        serveRecord(keeper.get(), held[0].get(), held[1].get(), std::chrono::milliseconds(300));
         QByteArray got, reply(70000, Qt::Uninitialized);
         for (ssize_t size; (size = ::recv(window.get(), reply.data(), 70000, MSG_DONTWAIT)) > 0;)
             got += reply.first(size) + '|';

@@ -14,6 +14,7 @@ record_dir=/var/games/sequilla
 dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' || [ -e "$record_dir" ] &&
     { echo "install test: skipped (Sequilla or its record is here already; it is left alone)"; exit 0; }
 users=(sequilla-pupil1 sequilla-pupil2) class=sequilla-class program=/usr/lib/sequilla/sequilla
+postinst=/var/lib/dpkg/info/sequilla.postinst
 trap 'rm -rf "${e2e:-}"; umount "$record_dir/folder" 2>/dev/null; dpkg-statoverride --remove /usr/lib/sequilla 2>/dev/null
     dpkg-statoverride --remove $program 2>/dev/null; dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir"
     for u in "${users[@]}"; do pkill -KILL -u "$u"; userdel -rf "$u" 2>/dev/null; done; groupdel $class 2>/dev/null' EXIT
@@ -75,16 +76,15 @@ done
 # name only with it, on one line with no control character.
 for old in '12\n|Bo\tX\r\nmore|12\r\nBoX\r' '1e999\r\n|Ada\r\n|' '32768\r\n|Ada\r\n|' '007\r\n|Ada\r\n|'; do
     IFS='|' read -r score name kept <<<"$old"
-    old_record "$score" "$name" && /var/lib/dpkg/info/sequilla.postinst configure
+    old_record "$score" "$name" && $postinst configure
     check "the old record $score $name" test "$(cat "$record_dir"/quirel.txt "$record_dir"/nquirel.txt)" = "$(printf "$kept")"
 done
 
 # Playing is limited to a class by the directory in front of the program;
 # the program's group must have no members, or the postinst refuses.
 dpkg-statoverride --update --add root $class 2750 $program
-check "a program group with members was accepted" grep -q "has members" \
-    <<<"$(/var/lib/dpkg/info/sequilla.postinst configure 2>&1 && echo configured)"
-dpkg-statoverride --remove $program && /var/lib/dpkg/info/sequilla.postinst configure
+check "a program group with members was accepted" grep -q "has members" <<<"$($postinst configure 2>&1)"
+dpkg-statoverride --remove $program && $postinst configure
 dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
 check "a pupil of another class could start the game" grep -q "Permission denied" \
     <<<"$(LC_ALL=C runuser -u "${users[1]}" -- /usr/games/sequilla 2>&1)"

@@ -29,7 +29,7 @@ inline QByteArray bytesOf(const QString &path)
 }
 
 /// The file open for reading and writing, as the installed game holds a record file.
-inline UniqueFd openForKeeping(const QString &path)
+inline UniqueFd openRecord(const QString &path)
 {
     return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC));
 }
