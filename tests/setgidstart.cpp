@@ -3,14 +3,12 @@
 // real group USER, effective and saved group GROUP, then the record files in
 // the current folder held and the group given up. Writes what the program is
 // left with to ./report, a line a fact: each file as read through the record
-// keeper, or why not; the groups; the record files this process still has
-// open; the command line (GROUP and what follows it), counted, and whether
-// more stands past its end; the environment.
+// keeper, or why not; the groups; the command line (GROUP and what follows
+// it), counted, and whether more stands past its end; the environment.
 //   setgidstart USER GROUP ARGUMENT...
 #include "runtime/failure.h"
 #include "runtime/recordstore.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <unistd.h>
@@ -31,15 +29,12 @@ int main(int argc, char *argv[])
             return failure.message();
         }
     };
-    const auto open =
-        std::ranges::count_if(QDir(u"/proc/self/fd"_s).entryInfoList(QDir::System),
-                              [](auto &fd) { return fd.symLinkTarget().contains(u"quirel"); });
     gid_t real = 0, effective = 0, saved = 0;
     ::getresgid(&real, &effective, &saved);
     const QByteArray facts =
         (QStringLiteral("score=") + report("quirel.txt") + u"\nname="_s + report("nquirel.txt") +
-         QString::asprintf("\ngroups=%u %u %u\nopen=%d\narguments=%d%s\nplugins=", real, effective,
-                           saved, int(open), arguments, argv[2 + arguments] ? " and more" : "") +
+         QString::asprintf("\ngroups=%u %u %u\narguments=%d%s\nplugins=", real, effective, saved,
+                           arguments, argv[2 + arguments] ? " and more" : "") +
          qEnvironmentVariable("QT_PLUGIN_PATH") + u"\ndriver="_s +
          qEnvironmentVariable("CANBERRA_DRIVER"))
             .toUtf8();

@@ -295,10 +295,10 @@ private slots:
         QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
         const UniqueFd keeperEnd(ends[1]); // the keeper ends as the window's end closes
         std::jthread keeper(serveRecord, ends[1], kept[0].get(), kept[1].get(), 400ms);
+        // The window names the files after its empty windowsDir.
         FakeRuntime installed(
-            HeldRecord{true, {score.toStdString()}, {name.toStdString()}, UniqueFd(ends[0])});
+            HeldRecord{true, {"/quirel.txt"}, {"/nquirel.txt"}, UniqueFd(ends[0])});
         TavolaTester saving(installed, sound);
-        saving.state().windowsDir = runtime->windowsDirectory;
         QCOMPARE(::flock(reader.get(), LOCK_SH), 0);
         auto save =
             std::async(std::launch::async, [&] { return saving.SaveRecord(u"4"_s, u"Bo"_s); });

@@ -11,13 +11,13 @@
 #include "tavolatester.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <clocale>
-#include <csignal>
 #include <cstring>
 #include <sys/file.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
@@ -27,6 +27,23 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr QFileDevice::Permissions everyoneReadsAndWrites(0x6666);
+
+// What the record keeper of the files at score and name replies to one
+// request, each reply followed by "|".
+QByteArray keeperReplies(const QString &score, const QString &name, const QByteArray &request)
+{
+    const UniqueFd held[]{openRecord(score), openRecord(name)};
+    int ends[2] = {-1, -1};
+    ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
+    const UniqueFd window(ends[0]), keeper(ends[1]);
+    ::send(window.get(), request.constData(), size_t(request.size()), 0);
+    ::shutdown(window.get(), SHUT_WR); // the keeper ends after this request
+    serveRecord(keeper.get(), held[0].get(), held[1].get(), std::chrono::milliseconds(300));
+    QByteArray got, reply(70000, Qt::Uninitialized);
+    for (ssize_t size; (size = ::recv(window.get(), reply.data(), 70000, MSG_DONTWAIT)) > 0;)
+        got += reply.first(size) + '|';
+    return got;
+}
 
 } // namespace
 
@@ -42,7 +59,6 @@ private slots:
     {
         std::setlocale(LC_ALL, "it_IT.UTF-8"); // whose decimal separator is a comma
         ::umask(022); // a common umask: files every user must replace stay 0666
-        std::signal(SIGXFSZ, SIG_IGN);
     }
     void cleanup() { QFile::remove(score); }
 
@@ -56,7 +72,6 @@ private slots:
         // clang-format off
         QTest::newRow("empty")             << ""         << 0.0;
         QTest::newRow("blanks, then text") << "   12abc" << 12.0;
-        QTest::newRow("text first")        << "a1"       << 0.0;
         QTest::newRow("no hexadecimal")    << "0x1A"     << 0.0;
         QTest::newRow("-5")                << "-5"       << -5.0;
         QTest::newRow("+6")                << "+6"       << 6.0;
@@ -124,16 +139,6 @@ private slots:
         writeTextLine(score, QStringLiteral("Niccolò"));
         QCOMPARE(bytesOf(score), QByteArray("Niccol\xc3\xb2\r\n"));
         QCOMPARE(QFile::permissions(score), everyoneReadsAndWrites);
-        // A save that cannot write leaves the old file whole, and no other.
-        rlimit old{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-        const rlimit tiny{1, old.rlim_max}; // the write itself fails, after one byte
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-        const QString message = failureOf([&] { writeTextLine(score, QStringLiteral("12345")); });
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
-        QVERIFY(message.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG)) + u'.'));
-        QCOMPARE(bytesOf(score), QByteArray("Niccol\xc3\xb2\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList({"quirel*"}), QStringList{"quirel.txt"});
         const QString inAFile = score + QStringLiteral("/x"); // its folder is a file
         QVERIFY(failureOf([&] { writeTextLine(inAFile, {}); }).contains(inAFile + u'"'));
     }
@@ -145,9 +150,9 @@ private slots:
     void keeperAnswersWellFormedRequestsOnly_data()
     {
         QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<bool>("locked"); // by another copy, for longer than the limit
-        QTest::addColumn<QByteArray>("replies");
-        QTest::addColumn<QByteArray>("record"); // both files afterwards
+        QTest::addColumn<bool>("locked");        // by another copy, for longer than the limit
+        QTest::addColumn<QByteArray>("replies"); // "|" between them
+        QTest::addColumn<QByteArray>("record");  // both files afterwards
         const QByteArray kept = "3\r\nAda\r\n", longest(256, 'a');
         // clang-format off
         QTest::newRow("load")               << "load"_ba               << false << "S3\r\n|NAda\r\n"_ba << kept;
@@ -163,9 +168,8 @@ private slots:
         QTest::newRow("tab")                << "save 4 B\to"_ba         << false << "R"_ba << kept;
         QTest::newRow("next line, C1")      << "save 4 \xc2\x85"_ba    << false << "R"_ba << kept;
         QTest::newRow("line separator")     << "save 4 \xe2\x80\xa8"_ba << false << "R"_ba << kept;
-        QTest::newRow("overlong UTF-8")     << "save 4 \xc0\xaf"_ba    << false << "R"_ba << kept;
+        QTest::newRow("overlong UTF-8")     << "save 4 \xe0\x80\xaf"_ba << false << "R"_ba << kept;
         QTest::newRow("surrogate")          << "save 4 \xed\xa0\x80"_ba << false << "R"_ba << kept;
-        QTest::newRow("Windows-1252")       << "save 4 Niccol\xf2"_ba  << false << "R"_ba << kept;
         QTest::newRow("name too long")      << "save 4 a" + longest    << false << "R"_ba << kept;
         // clang-format on
     }
@@ -176,19 +180,32 @@ private slots:
         QFETCH(QByteArray, replies);
         QFETCH(QByteArray, record);
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
-        const UniqueFd held[]{openRecord(score), openRecord(name)}, other = openRecord(score);
+        const UniqueFd other = openRecord(score);
         QCOMPARE(::flock(other.get(), locked ? LOCK_EX : LOCK_UN), 0);
-        int ends[2];
-        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
-        const UniqueFd window(ends[0]), keeper(ends[1]);
-        QVERIFY(::send(window.get(), request.constData(), size_t(request.size()), 0) > 0);
-        ::shutdown(window.get(), SHUT_WR); // the keeper ends after this request
-        serveRecord(keeper.get(), held[0].get(), held[1].get(), std::chrono::milliseconds(300));
-        QByteArray got, reply(70000, Qt::Uninitialized);
-        for (ssize_t size; (size = ::recv(window.get(), reply.data(), 70000, MSG_DONTWAIT)) > 0;)
-            got += reply.first(size) + '|';
-        QCOMPARE(got, replies + '|');
+        QCOMPARE(keeperReplies(score, name, request), replies + '|');
         QCOMPARE(bytesOf(score) + bytesOf(name), record);
+    }
+
+    // On a full disk a save changes nothing: in a build tree the old file
+    // stays and no temporary file is left; the installed game's keeper
+    // writes neither file when the name cannot be written whole.
+    void aFullDiskLeavesTheRecordAsItWas()
+    {
+        const QTemporaryDir disk;
+        if (::mount("tmpfs", QFile::encodeName(disk.path()), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("only root can make a small disk");
+        const auto unmount =
+            qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
+        const QString score = disk.filePath(u"quirel.txt"_s),
+                      name = disk.filePath(u"nquirel.txt"_s);
+        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, ""));   // the name has no block yet
+        writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
+        const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC)) + u'.';
+        QVERIFY(failureOf([&] { writeTextLine(score, u"4"_s); }).endsWith(noSpace));
+        QCOMPARE(keeperReplies(score, name, "save 4 Bo"), "E1" + QByteArray::number(ENOSPC) + '|');
+        QCOMPARE(bytesOf(score) + bytesOf(name), "3\r\n");
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files),
+                 QStringList({"fill", "nquirel.txt", "quirel.txt"}));
     }
 
     // The installed game's start, set-group-id (staged by root): a record
@@ -205,7 +222,8 @@ private slots:
         QTest::newRow("standard closed") << start + " <&- >&- 2>&-"                 << "held";
         QTest::newRow("not root's")      << "chown 1 quirel.txt;" + start           << "non appartiene a root e al gruppo del programma.";
         QTest::newRow("two links")       << "ln quirel.txt x;" + start              << "ha altri collegamenti.";
-        QTest::newRow("symbolic link")   << "mv quirel.txt x; ln -s x quirel.txt;" + start << QString::fromLocal8Bit(std::strerror(ELOOP)) + u'.';
+        QTest::newRow("dangling link")   << "rm quirel.txt; ln -s gone quirel.txt;" + start << QString::fromLocal8Bit(std::strerror(ELOOP)) + u'.';
+        QTest::newRow("folder")          << "rm quirel.txt; mkdir quirel.txt;" + start     << QString::fromLocal8Bit(std::strerror(EISDIR)) + u'.';
         QTest::newRow("fifo")            << "rm quirel.txt; mkfifo quirel.txt;" + start    << "non è un file normale.";
         QTest::newRow("missing")         << "rm quirel.txt;" + start                << QString::fromLocal8Bit(std::strerror(ENOENT)) + u'.';
         // clang-format on
@@ -227,8 +245,8 @@ private slots:
         const QStringList left = QString(bytesOf(record.filePath(u"report"_s))).split(u'\n');
         QVERIFY(left.value(0).endsWith(held)); // the score file
         const QString driver = staged.contains(u"pulse") ? u"pulse"_s : QString();
-        QCOMPARE(left.mid(2), QStringList({u"groups=4242 4242 4242"_s, u"open=0"_s,
-                                           u"arguments=1"_s, u"plugins="_s, "driver=" + driver}));
+        QCOMPARE(left.mid(2), QStringList({u"groups=4242 4242 4242"_s, u"arguments=1"_s,
+                                           u"plugins="_s, "driver=" + driver}));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -96,16 +97,24 @@ int readStart(int fd, std::string &bytes)
     return 0;
 }
 
-// The file becomes line and CR LF, rewritten in place and synced; 0 or an
-// errno value. A line that the file-size limit would cut is not begun: a
-// partial write would leave a smaller record, or another number.
-int rewrite(int fd, const std::string &line)
+// Makes sure that size bytes can be written over the file from its start:
+// within the file-size limit, and on disk, its blocks allocated (where the
+// file system can tell), so that a full disk fails a save before a byte of
+// either file changes. 0 or an errno value.
+int reserve(int fd, std::size_t size)
 {
-    const std::string bytes = line + "\r\n";
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        bytes.size() > limit.rlim_cur)
+        size > limit.rlim_cur)
         return EFBIG;
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0 && errno != EOPNOTSUPP)
+        return errno;
+    return 0;
+}
+
+// The file becomes bytes, rewritten in place and synced; 0 or an errno value.
+int rewrite(int fd, const std::string &bytes)
+{
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t written = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
         if (written < 0 && errno == EINTR)
@@ -168,9 +177,17 @@ bool save(int socket, int score, int name, const KeeperRequest &request,
         return sendFailure(socket, '0', error);
     if (leadingNumber(onDisk).value >= request.score)
         return send(socket, "K");
-    if (const int error = rewrite(score, std::to_string(request.score)))
+    // Both lines fit before either is written: a score never goes without
+    // its name.
+    const std::string scoreLine = std::to_string(request.score) + "\r\n";
+    const std::string nameLine = request.name + "\r\n";
+    if (const int error = reserve(score, scoreLine.size()))
         return sendFailure(socket, '0', error);
-    if (const int error = rewrite(name, request.name))
+    if (const int error = reserve(name, nameLine.size()))
+        return sendFailure(socket, '1', error);
+    if (const int error = rewrite(score, scoreLine))
+        return sendFailure(socket, '0', error);
+    if (const int error = rewrite(name, nameLine))
         return sendFailure(socket, '1', error);
     return send(socket, "W");
 }

@@ -16,12 +16,10 @@ openbox >/dev/null 2>&1 & wm=$!
 timeout 10 sh -c 'until xdotool get_desktop >/dev/null 2>&1; do sleep 0.1; done' || fail "no window manager"
 env "$@" "$program" >"$HOME/log" 2>&1 & pid=$!
 trap 'kill $pid $wm 2>/dev/null' EXIT
-# Waits for the window named NAME, and returns its id once it has the focus.
-window() { # NAME
-    for _ in $(seq 100); do # a window that goes while xdotool looks ends its search
-        box=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
-        [ -z "$box" ] && kill -0 $pid 2>/dev/null && sleep 0.2 || break
-    done
+window() { # NAME: waits (while the game runs, 20 s at most) for the window NAME, and focuses it
+    local end=$((SECONDS + 20))
+    until box=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$box" ] ||
+        ! kill -0 $pid 2>/dev/null || [ $SECONDS -gt $end ]; do sleep 0.2; done
     [ -n "$box" ] && xdotool windowfocus --sync "$box" 2>/dev/null && sleep 0.5
 }
 # Without an intruder, which may break the game, the game must come up.
