@@ -70,6 +70,17 @@ release_name() {
 
 # Configures (once) and builds one preset.
 build_preset() {
+    if [ -e "build/$1" ] && [ ! -w "build/$1" ]; then
+        echo "build/$1 belongs to $(stat -c %U "build/$1"), from a build as root; make it yours with:" >&2
+        echo "  sudo chown -R $(id -un): build" >&2
+        exit 1
+    fi
     [ -f "build/$1/CMakeCache.txt" ] || cmake --preset "$1"
     cmake --build --preset "$1" --parallel "$(nproc)"
 }
+
+# Run through sudo, what was built goes back to the user who asked for it,
+# so that their next ./scripts/play can build there.
+if [ -n "${SUDO_UID:-}" ] && [ "$(id -u)" -eq 0 ]; then
+    trap '[ ! -d build ] || chown -R "$SUDO_UID:$SUDO_GID" build' EXIT
+fi

@@ -324,8 +324,8 @@ private slots:
         QCOMPARE(runtime->boxes, QList<Box>());
     }
 
-    // On purpose, the limit asked for changes nothing (only Cancel there
-    // brings a message), and the caption stays "Fattorama" once minimised,
+    // On purpose, the limit asked for changes nothing (Cancel there, or
+    // nothing typed, brings a message), and the caption stays "Fattorama" once minimised,
     // until a new match. A new match writes no record.
     void newMatchAsksAgainAndStartsAfresh_data()
     {
