@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -118,15 +119,21 @@ RecordStore::Copy RecordStore::load()
 // which must be no failure.
 QByteArray RecordStore::ask(const QByteArray &request)
 {
+    if (!m_held.keeper.valid()) {
+        const HeldFile &unheld = m_held.score.error != 0 ? m_held.score : m_held.name;
+        failFile(QFile::decodeName(unheld.path.c_str()), reason(unheld.error));
+    }
     const QString path = QFile::decodeName(m_held.score.path.c_str());
-    if (!m_held.keeper.valid())
-        failFile(path, reason(m_held.score.error));
     const int socket = m_held.keeper.get();
     if (!request.isEmpty() &&
         ::send(socket, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size())
         failFile(path, QStringLiteral("il custode del record non c'è più"));
     pollfd answer{socket, POLLIN, 0};
-    if (::poll(&answer, 1, answerLimitMs) != 1)
+    int ready = 0;
+    do
+        ready = ::poll(&answer, 1, answerLimitMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready != 1)
         failFile(path, QStringLiteral("il custode del record non risponde"));
     QByteArray reply(qsizetype(keptFileBytes + 1), Qt::Uninitialized);
     const ssize_t got = ::recv(socket, reply.data(), size_t(reply.size()), 0);
