@@ -92,7 +92,9 @@ check "a pupil of another class could start the game" grep -q "Permission denied
 # their own account, from a copy of the tests they can read: the first sets
 # the record, heard through the sound server, the second beats it in
 # silence, with no sound server, which must change nothing else.
-e2e=$(mktemp -d) && cp -r "$source_dir"/tests/{e2e/.,packaging/attack.sh} "$e2e" && chmod -R a+rX "$e2e"
+e2e=$(mktemp -d) && cp -r "$source_dir"/tests/{e2e/.,packaging/{attack,install}.sh} "$e2e" && chmod -R a+rX "$e2e"
+check "as a user, the package test did not say it was skipped" test \
+    "$(runuser -u "${users[1]}" -- "$e2e/install.sh" "$e2e"; echo $?)" = "install test: skipped (needs root)"$'\n'77
 play() { # user name questions silence
     runuser -u "$1" -- env record_dir=$record_dir silence="$4" \
         "$e2e/own-session.sh" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
