@@ -79,6 +79,7 @@ private slots:
         QTest::newRow("1e3")               << "1e3"      << 1000.0;
         QTest::newRow("5e-1")              << "5e-1"     << 0.5;
         QTest::newRow("e without digits")  << "12e"      << 12.0;
+        QTest::newRow("x is no exponent")  << "2x5"      << 2.0;
         // clang-format on
     }
     void textToNumber()
@@ -157,10 +158,10 @@ private slots:
         // clang-format off
         QTest::newRow("load")               << "load"_ba               << false << "S3\r\n|NAda\r\n"_ba << kept;
         QTest::newRow("load, locked")       << "load"_ba               << true  << "E0-5"_ba << kept;
-        QTest::newRow("save, higher")       << "save 4 Niccol\xc3\xb2"_ba << false << "W"_ba << "4\r\nNiccol\xc3\xb2\r\n"_ba;
+        QTest::newRow("save, higher")       << "save 4 Niccol\xc3\xb2 Bo"_ba << false << "W"_ba << "4\r\nNiccol\xc3\xb2 Bo\r\n"_ba;
         QTest::newRow("save, tie")          << "save 3 Bo"_ba          << false << "K"_ba << kept;
-        QTest::newRow("save, empty name")   << "save 32767 "_ba        << false << "W"_ba << "32767\r\n\r\n"_ba;
-        QTest::newRow("save, longest name") << "save 4 " + longest     << false << "W"_ba << "4\r\n" + longest + "\r\n";
+        QTest::newRow("save, empty name")   << "save 5 "_ba            << false << "W"_ba << "5\r\n\r\n"_ba;
+        QTest::newRow("longest request")    << "save 32767 " + longest << false << "W"_ba << "32767\r\n" + longest + "\r\n";
         QTest::newRow("past 16 bits")       << "save 32768 Bo"_ba      << false << "R"_ba << kept;
         QTest::newRow("leading zero")       << "save 04 Bo"_ba         << false << "R"_ba << kept;
         QTest::newRow("no name")            << "save 4"_ba             << false << "R"_ba << kept;
