@@ -32,10 +32,9 @@ constexpr QFileDevice::Permissions everyoneReadsAndWrites(0x6666);
 // request, each reply followed by "|".
 QByteArray keeperReplies(const QString &score, const QString &name, const QByteArray &request)
 {
-    const UniqueFd held[]{openRecord(score), openRecord(name)};
     int ends[2] = {-1, -1};
     ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
-    const UniqueFd window(ends[0]), keeper(ends[1]);
+    const UniqueFd held[]{openRecord(score), openRecord(name)}, window(ends[0]), keeper(ends[1]);
     ::send(window.get(), request.constData(), size_t(request.size()), 0);
     ::shutdown(window.get(), SHUT_WR); // the keeper ends after this request
     serveRecord(keeper.get(), held[0].get(), held[1].get(), std::chrono::milliseconds(300));
@@ -197,8 +196,8 @@ private slots:
             QSKIP("only root can make a small disk");
         const auto unmount =
             qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
-        const QString score = disk.filePath(u"quirel.txt"_s),
-                      name = disk.filePath(u"nquirel.txt"_s);
+        const QString score = disk.path() + u"/quirel.txt"_s,
+                      name = disk.path() + u"/nquirel.txt"_s;
         QVERIFY(writeFile(score, "3\r\n") && writeFile(name, ""));   // the name has no block yet
         writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
         const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC)) + u'.';

@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,12 +222,11 @@ QString recordLockBusy()
         .arg(recordLockLimit.count() / 1000);
 }
 
-FileLock::FileLock(UniqueFd own, Kind kind, const QString &path)
+FileLock::FileLock(UniqueFd directory, Kind kind, const QString &path)
+    : m_fd(std::move(directory))
 {
-    if (const int error = lockWithin(own.get(), kind == Exclusive, recordLockLimit))
+    if (const int error = lockWithin(m_fd.get(), kind == Exclusive, recordLockLimit))
         error == EWOULDBLOCK ? failFile(path, recordLockBusy()) : failErrno(path, error);
-    m_fd = own.get();
-    m_own = std::move(own);
 }
 
 FileLock FileLock::onDirectory(const QString &directory, Kind kind)
@@ -238,10 +236,4 @@ FileLock FileLock::onDirectory(const QString &directory, Kind kind)
     if (!fd.valid())
         failErrno(directory, errno);
     return FileLock(std::move(fd), kind, directory);
-}
-
-FileLock::~FileLock()
-{
-    if (m_fd >= 0)
-        ::flock(m_fd, LOCK_UN);
 }

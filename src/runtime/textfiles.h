@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "recordkeeper.h"
 #include "uniquefd.h"
 
 #include <QString>
-
-#include <utility>
 
 // One-line text files in a directory that every user of the machine may
 // write. Nothing there is followed blindly: a symbolic link, a directory, a
@@ -22,8 +21,9 @@
 /// directory that is missing, or not a directory, is a failure naming it.
 QString existingDirectory(const QString &directory);
 
-/// Files are read whole, but never more than this.
-inline constexpr qsizetype maxTextFileBytes = 64 * 1024;
+/// Files are read whole, but never more than this, as the record keeper
+/// reads them.
+inline constexpr qsizetype maxTextFileBytes = qsizetype(keptFileBytes);
 
 /// The whole content of the regular file at path, line ends included; an
 /// empty file gives "". Past maxTextFileBytes the rest is not read.
@@ -63,17 +63,11 @@ public:
     /// Opens the directory and locks it: the lock for files that are
     /// replaced by renaming, whose inode changes with each save.
     static FileLock onDirectory(const QString &directory, Kind kind);
-    FileLock(FileLock &&other) noexcept
-        : m_own(std::move(other.m_own))
-        , m_fd(std::exchange(other.m_fd, -1))
-    {
-    }
+    FileLock(FileLock &&) noexcept = default;
     FileLock &operator=(FileLock &&) = delete;
-    ~FileLock();
 
 private:
-    FileLock(UniqueFd own, Kind kind, const QString &path);
+    FileLock(UniqueFd directory, Kind kind, const QString &path);
 
-    UniqueFd m_own;
-    int m_fd = -1;
+    UniqueFd m_fd; // closing it lets the lock go
 };

@@ -31,10 +31,6 @@ useradd -m -s /usr/sbin/nologin "${users[1]}" # with a home, for the settings of
 mkdir -p -m 0777 "$record_dir" && mkfifo "$record_dir/fifo" && mkdir "$record_dir/folder"
 mount -t tmpfs -o size=1m tmpfs "$record_dir/folder" && touch "$record_dir/folder/file"
 ln -s /etc/shadow "$record_dir/link" && touch "$record_dir/quirel.txt.AbC123"
-old_record() { # score name: as a pupil could have left them
-    printf "$1" >"$record_dir/quirel.txt" && printf "$2" >"$record_dir/nquirel.txt"
-    chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
-}
 # The desktop entry's and the metadata's validators, then Debian's checker:
 # not one error, warning or hint but those below.
 apt-get install -y -q --no-install-recommends "$deb" >/dev/null
@@ -75,7 +71,8 @@ done
 # name only with it, on one line with no control character.
 for old in '12\n|Bo\tX\r\nmore|12\r\nBoX\r' '1e999\r\n|Ada\r\n|' '32768\r\n|Ada\r\n|' '007\r\n|Ada\r\n|'; do
     IFS='|' read -r score name kept <<<"$old"
-    old_record "$score" "$name" && $postinst configure
+    printf "$score" >"$record_dir/quirel.txt" && printf "$name" >"$record_dir/nquirel.txt" # as a pupil left them
+    chown sequilla-pupil1 "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt && $postinst configure
     check "the old record $score $name" test "$(cat "$record_dir"/quirel.txt "$record_dir"/nquirel.txt)" = "$(printf "$kept")"
 done
 
