@@ -57,7 +57,8 @@ paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's mon
 # a sound card does; in large ones, a sound starting mid-block loses its start.
 parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
-openbox >/dev/null 2>&1 & helpers+=($!)
+# The window manager: GNOME Shell's own on GNOME, openbox on the X server.
+[ "${desktop:-}" = gnome ] || { openbox >/dev/null 2>&1 & helpers+=($!); }
 # Orca runs one copy per user: one that a test before is still closing is
 # waited for. On a terminal, Orca writes its log a line at a time, so the
 # test reads it as it goes. It logs what it would say, with no voice: a
@@ -86,11 +87,12 @@ answer_box() { # [TEXT] KEY
     timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
         do sleep 0.1; done" || fail "the box did not close"
 }
-# Waits until the screen's pixel at a point no control covers, low in the
-# gradient, passes a test on its r g b.
+# Waits until the window's pixel at a point no control covers, low in the
+# gradient, passes a test on its r g b (the window alone: Xwayland shows no
+# whole screen).
 wait_pixel() { # TEST WHAT
     for _ in $(seq 50); do
-        read -r r g b < <(import -window root -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
+        read -r r g b < <(import -window "$window" -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
         eval "$1" && return 0 || sleep 0.1
     done
     fail "$2 (pixel at $px,$py is $r $g $b)"
@@ -104,7 +106,7 @@ env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${
 wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
 eval "$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla $' windowfocus --sync \
-    getwindowgeometry --shell)" && px=$((X + 760)) py=$((Y + HEIGHT - 154)) || fail "no window"
+    getwindowgeometry --shell)" && window=$WINDOW px=760 py=$((HEIGHT - 154)) || fail "no window"
 for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
     # as the window comes up) as the box's new name, without its role.
