@@ -73,7 +73,11 @@ class QuizTest : public QObject
         while (times-- > 0)
             tavola->Timer1_Timer();
     }
-    void newMatch() { tavola->findChild<QAction *>(QStringLiteral("Next"))->trigger(); }
+    void newMatch()
+    {
+        tavola->findChild<QAction *>(QStringLiteral("Next"))->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // once the menu is closed
+    }
 
 private slots:
     void init()
