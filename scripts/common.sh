@@ -14,11 +14,12 @@ build_packages=(
 # keyboard robot and its key-state check, a view of the screen, a session
 # bus with the accessibility bus as on a desktop, a sound server to record
 # (below) and its clients, the Orca screen reader under a small window
-# manager, valgrind, and, for the package test, the Debian and desktop tools
+# manager, GNOME Shell with its Xwayland for the match on Debian's default
+# desktop, valgrind, and, for the package test, the Debian and desktop tools
 # and what a GNOME desktop brings that loads a pupil's settings into the
 # game (Qt's GTK theme).
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
-    pulseaudio-utils orca speech-dispatcher openbox
+    pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
     valgrind dpkg-dev file desktop-file-utils appstream lintian qt6-gtk-platformtheme)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).

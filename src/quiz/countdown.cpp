@@ -8,12 +8,22 @@
 
 #include <QTimer>
 
+namespace {
+// Five minutes; only a test build, never installed, plays a shorter match,
+// to see the time run out.
+#ifdef SEQUILLA_MATCH_SECONDS
+constexpr int matchSeconds = SEQUILLA_MATCH_SECONDS;
+#else
+constexpr int matchSeconds = 5 * 60;
+#endif
+} // namespace
+
 void Tavola::StartClock()
 {
     Timer1->start();
     m_state.hours = 0;
-    m_state.minutes = 5;
-    m_state.seconds = 0;
+    m_state.minutes = matchSeconds / 60;
+    m_state.seconds = matchSeconds % 60;
 }
 
 void Tavola::ShowClock()

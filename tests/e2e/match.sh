@@ -70,18 +70,22 @@ SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
 wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
     for _ in $(seq 200); do
-        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No )' | tail -n 1)" =~ $1 ]] &&
+        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No |Ciao)' | tail -n 1)" =~ $1 ]] &&
             return 0 || sleep 0.1
     done
     fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
 }
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
-# Waits for the box titled "Sequilla" (the window is "Sequilla "), types
-# TEXT, presses KEY and waits for the box to go.
+wait_focus() { # WINDOW WHAT
+    timeout 5 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" ||
+        fail "$2 did not take the focus"
+}
+# Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
+# it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
     local box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla$' | tail -n 1)
-    [ -n "$box" ] && xdotool windowfocus --sync "$box" && sleep 0.3 || fail "no box"
+    [ -n "$box" ] && wait_focus "$box" "the box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
     timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
@@ -126,12 +130,27 @@ for cycle in $(seq "$cycles"); do
     wait_said "^Esatto! $name sei forte!\$" && sleep 0.8
     [ "$cycle" -eq "$cycles" ] || keys Return # Nuovo calcolo
 done
+# Minimised, the window is named Fattorama, in the tree too; restored, it
+# keeps the name and has the focus back.
+xdotool windowminimize --sync "$window" && timeout 5 xdotool search --sync --name '^Fattorama$' >/dev/null ||
+    fail "the minimised window is not named Fattorama"
+xdotool windowactivate "$window" && wait_focus "$window" "the restored window"
+xdotool search --name '^Fattorama$' | grep -qx "$window" || fail "the restored window lost its name"
+sleep 1 # for the window to give the focus back to its button
 keys Tab Return Tab BackSpace BackSpace BackSpace Return # right, cut off by wrong
 # "nuovo", from the menu bar: asked with Sì and No, No the default; Escape
 # keeps the match.
 sleep 1 && keys alt && sleep 0.3 && keys Right Right Return && wait_said '^No (push )?button'
 keys shift+Tab && wait_said '^Sì (push )?button' && keys Escape
-sleep 1 && keys alt+x
+if [ -n "${time_runs_out:-}" ]; then
+    # The child types on till the time runs out: the goodbye must take the
+    # focus from the answer box, and Orca must read it.
+    keys Tab && wait_said '^Quanto fa'
+    until said | grep -q '^Ciao, alla prossima sfida\.' || [ $SECONDS -gt 150 ]; do keys 4 BackSpace; done
+    wait_said '^Ciao, alla prossima sfida\. ?$' && answer_box Return
+else
+    sleep 1 && keys alt+x
+fi
 answer_box Return # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
@@ -143,14 +162,16 @@ wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! said | grep Command1 || fail "Orca said Command1"
 # Each answer judged aloud once: a judgement said twice, or one said in
 # place of another, shows here (the two answers at the end, given at once,
-# may go unsaid).
-spoken=$(said | sed -n 's/^Sbagliato!! .*/W/p; s/^Esatto! .*/R/p' | tr -d '\n')
+# may go unsaid). Back from the menu's box on Nuovo calcolo, Orca reads
+# the last judgement with the button again: that one is not counted.
+spoken=$(said | sed -n '/^INIZIAMO/q; s/^Sbagliato!! .*/W/p; s/^Esatto! .*/R/p' | tr -d '\n')
 [[ "$spoken" =~ ^(WR){$cycles}R?W?$ ]] || fail "Orca said the judgements $spoken"
 # Orca 43 logs a label as [label | text], Orca 48 as [label: 'text'].
 for value in "Risposte esatte: $((cycles + 1))" "Risposte errate: $((cycles + 1))" \
-    "Risposte totali: $((2 * cycles + 2))" "Tempo restante: 00:0[34]:"; do
+    "Risposte totali: $((2 * cycles + 2))" "Tempo restante: 00:0[0-4]:[0-5][0-9]"; do
     grep -Eq "\[label( \| |: ')$value" "$work/orca.log" || fail "no '$value' in the tree"
 done
+grep -Eq "\[frame( \| |: ')Fattorama" "$work/orca.log" || fail "no window named Fattorama in the tree"
 # The recording: a sound starts after 0.1 s of silence; its pitch over
 # 0.02-0.1 s tells right (C5, 523 Hz) from wrong (311 Hz); the C6 (1047 Hz)
 # that a right sound plays from 0.3 s on must be gone at 0.42 s once cut off.
