@@ -33,8 +33,9 @@ Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
     // Only once the menu has closed: the menu bar gives the focus back to
     // the control it took it from when it closes, and a box opened before
     // that would hand it, once closed, to no control.
-    connect(Next, &QAction::triggered, this, [this] { dispatch([this] { Next_Click(); }); },
-            Qt::QueuedConnection);
+    connect(
+        Next, &QAction::triggered, this, [this] { dispatch([this] { Next_Click(); }); },
+        Qt::QueuedConnection);
 
     // cmdNext is the window's cancel button: Esc presses it while it is enabled.
     auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
