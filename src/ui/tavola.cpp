@@ -63,6 +63,7 @@ void Tavola::Load()
     Timer1->start(); // running as designed, until Form_Load stops it
     m_loaded = true;
     m_activationPending = true;
+    m_onScreen = false;
     m_gameEnding = false;
     Form_Load();
 }
@@ -161,6 +162,11 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
         m_watchedWindow->isExposed()) {
         activateOnce();
+        // GNOME 48 may map the window unmaximised, even calling it
+        // minimised while it is on screen: asked again now, it maximises.
+        if (!m_onScreen && !(windowState() & Qt::WindowMaximized))
+            setWindowState(Qt::WindowMaximized);
+        m_onScreen = true;
         // The window paints this exposure as soon as the filter returns;
         // the sound system is loaded after that, once.
         if (!m_soundsPrepared) {
@@ -176,6 +182,8 @@ void Tavola::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     // A resize alone never minimises: the window's state changes for that.
-    if (event->type() == QEvent::WindowStateChange)
+    // GNOME 48 may call the window minimised while it maps it, before it is
+    // ever on screen: no child minimised it then.
+    if (event->type() == QEvent::WindowStateChange && m_onScreen)
         dispatch([this] { Form_Resize(); });
 }

@@ -78,6 +78,7 @@ private:
     SoundPlayer &m_sound;
     bool m_loaded = false;
     bool m_activationPending = false;
+    bool m_onScreen = false;   // exposed once since it was shown
     bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
     bool m_gameEnding = false; // EndGame or cmdExit_Click has begun: ticks do nothing
     bool m_soundsPrepared = false;
