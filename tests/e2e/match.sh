@@ -77,6 +77,9 @@ wait_said() { # REGEX: until the last box, question or judgement Orca said match
 }
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
+# The program's windows named so (GNOME 48 draws frames in windows of
+# their own, which take the name too).
+find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
 wait_focus() { # WINDOW WHAT
     timeout 5 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" ||
         fail "$2 did not take the focus"
@@ -84,7 +87,7 @@ wait_focus() { # WINDOW WHAT
 # Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
 # it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
-    local box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla$' | tail -n 1)
+    local box=$(find_window '^Sequilla$' | tail -n 1)
     [ -n "$box" ] && wait_focus "$box" "the box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
@@ -109,8 +112,8 @@ env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${
     "$program" >"$work/log" 2>&1 & pid=$! && helpers+=($pid)
 wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
-eval "$(timeout 20 xdotool search --sync --onlyvisible --name '^Sequilla $' windowfocus --sync \
-    getwindowgeometry --shell)" && window=$WINDOW px=760 py=$((HEIGHT - 154)) || fail "no window"
+window=$(find_window '^Sequilla $') && wait_focus "$window" "the window" &&
+    eval "$(xdotool getwindowgeometry --shell "$window")" && px=760 py=$((HEIGHT - 154)) || fail "no window"
 for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
     # as the window comes up) as the box's new name, without its role.

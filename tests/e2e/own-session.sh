@@ -45,9 +45,11 @@ dbus-run-session -- bash -c '
             sleep 0.1
         done
         export WAYLAND_DISPLAY=wayland-0
-        # GNOME starts in its overview; a child leaves it for the game.
+        # GNOME starts in its overview, once it has started; a child leaves
+        # the overview for the game.
         overview() { gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
-            --method org.freedesktop.DBus.Properties.$1 org.gnome.Shell OverviewActive ${2:-}; }
+            --method org.freedesktop.DBus.Properties.$1 org.gnome.Shell OverviewActive ${2:-} 2>/dev/null; }
+        for _ in $(seq 100); do overview Get | grep -q true && break; sleep 0.1; done
         overview Set "<false>" >/dev/null
         for _ in $(seq 50); do overview Get | grep -q false && break; sleep 0.1; done
     else
