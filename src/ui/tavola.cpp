@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <utility>
+
 Tavola::Tavola(Runtime &runtime, SoundPlayer &sound)
     : m_runtime(runtime)
     , m_sound(sound)
@@ -64,6 +66,7 @@ void Tavola::Load()
     m_loaded = true;
     m_activationPending = true;
     m_onScreen = false;
+    m_awaitingSize = false;
     m_gameEnding = false;
     Form_Load();
 }
@@ -135,7 +138,7 @@ void Tavola::Form_Resize()
 // it is shown with. Whichever comes first asks, once.
 void Tavola::activateOnce()
 {
-    if (!m_activationPending)
+    if (!m_activationPending || m_awaitingSize)
         return;
     m_activationPending = false;
     dispatch([this] { Form_Activate(); });
@@ -143,6 +146,10 @@ void Tavola::activateOnce()
 
 bool Tavola::event(QEvent *event)
 {
+    if (event->type() == QEvent::Resize && m_awaitingSize) {
+        m_awaitingSize = false; // maximised at last
+        activateOnce();
+    }
     if (event->type() == QEvent::WindowActivate)
         activateOnce();
     return QMainWindow::event(event);
@@ -161,12 +168,20 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
         m_watchedWindow->isExposed()) {
-        activateOnce();
         // GNOME 48 may map the window unmaximised, even calling it
-        // minimised while it is on screen: asked again now, it maximises.
-        if (!m_onScreen && !(windowState() & Qt::WindowMaximized))
+        // minimised while it is on screen. Asked again now, it maximises;
+        // the first question's background waits for that size, half a
+        // second at most.
+        if (!m_onScreen && !(windowState() & Qt::WindowMaximized)) {
+            m_awaitingSize = true;
             setWindowState(Qt::WindowMaximized);
+            QTimer::singleShot(500, this, [this] {
+                if (std::exchange(m_awaitingSize, false))
+                    activateOnce();
+            });
+        }
         m_onScreen = true;
+        activateOnce();
         // The window paints this exposure as soon as the filter returns;
         // the sound system is loaded after that, once.
         if (!m_soundsPrepared) {

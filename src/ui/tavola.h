@@ -78,9 +78,10 @@ private:
     SoundPlayer &m_sound;
     bool m_loaded = false;
     bool m_activationPending = false;
-    bool m_onScreen = false;   // exposed once since it was shown
-    bool m_ended = false;      // a test runtime's EndProgram came back: nothing runs any more
-    bool m_gameEnding = false; // EndGame or cmdExit_Click has begun: ticks do nothing
+    bool m_onScreen = false;     // exposed once since it was shown
+    bool m_awaitingSize = false; // asked to maximise once on screen: the first question waits
+    bool m_ended = false;        // a test runtime's EndProgram came back: nothing runs any more
+    bool m_gameEnding = false;   // EndGame or cmdExit_Click has begun: ticks do nothing
     bool m_soundsPrepared = false;
 
     QPointer<QWindow> m_watchedWindow; // its first exposure asks the first question

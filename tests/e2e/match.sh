@@ -99,6 +99,7 @@ answer_box() { # [TEXT] KEY
 # whole screen).
 wait_pixel() { # TEST WHAT
     for _ in $(seq 50); do
+        eval "$(xdotool getwindowgeometry --shell "$window")" && px=760 py=$((HEIGHT - 154))
         read -r r g b < <(import -window "$window" -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
         eval "$1" && return 0 || sleep 0.1
     done
@@ -112,8 +113,7 @@ env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${
     "$program" >"$work/log" 2>&1 & pid=$! && helpers+=($pid)
 wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
-window=$(find_window '^Sequilla $') && wait_focus "$window" "the window" &&
-    eval "$(xdotool getwindowgeometry --shell "$window")" && px=760 py=$((HEIGHT - 154)) || fail "no window"
+window=$(find_window '^Sequilla $') && wait_focus "$window" "the window" || fail "no window"
 for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
     # as the window comes up) as the box's new name, without its role.
