@@ -4,7 +4,7 @@
 the sound server's sink, for each judgement of a match, the first included.
 
 Run it inside a session of its own, on a built program:
-    tests/e2e/own-session.sh bench/keytosound.py build/play/sequilla [JUDGEMENTS] [--no-reader]
+    scripts/own-session bench/keytosound.py build/play/sequilla [JUDGEMENTS] [--no-reader]
 
 It starts a PulseAudio server with a null sink (warmed up by one sound before
 anything is measured), reads the sink's monitor in 1 ms blocks, and the Orca

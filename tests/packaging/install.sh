@@ -89,12 +89,13 @@ check "a pupil of another class could start the game" grep -q "Permission denied
 # their own account, from a copy of the tests they can read: the first sets
 # the record, heard through the sound server, the second beats it in
 # silence, with no sound server, which must change nothing else.
-e2e=$(mktemp -d) && cp -r "$source_dir"/tests/{e2e/.,packaging/{attack,install}.sh} "$e2e" && chmod -R a+rX "$e2e"
+e2e=$(mktemp -d) && cp -r "$source_dir"/tests/{e2e/.,packaging/{attack,install}.sh} "$source_dir"/scripts/own-session* \
+    "$e2e" && chmod -R a+rX "$e2e"
 check "as a user, the package test did not say it was skipped" test \
     "$(runuser -u "${users[1]}" -- "$e2e/install.sh" "$e2e"; echo $?)" = "install test: skipped (needs root)"$'\n'77
 play() { # user name questions silence
     runuser -u "$1" -- env record_dir=$record_dir silence="$4" \
-        "$e2e/own-session.sh" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
+        "$e2e/own-session" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"
 }
 check "first child" play sequilla-pupil1 Anna 2 ""
 check "the first child's record" test "$(cat "$record_dir"/*quirel.txt)" = "$(printf 'Anna\r\n3\r')"
@@ -111,7 +112,7 @@ attack() { # FILE CONTENT INTRUDER SETTING...: the game, started with the settin
     local home=/home/${users[1]} # home; INTRUDER is 1 when the intruder must have run
     rm -rf "$home/.asoundrc" "$home/config" && mkdir -p "$home/$(dirname "$1")" && printf '%s\n' "$2" >"$home/$1"
     chown -R "${users[1]}:" "$home" # their account's home, which ALSA reads, and the session's (GTK)
-    runuser -u "${users[1]}" -- env home_files="$home" intruder="$3" "$e2e/own-session.sh" "$e2e/attack.sh" \
+    runuser -u "${users[1]}" -- env home_files="$home" intruder="$3" "$e2e/own-session" "$e2e/attack.sh" \
         /usr/games/sequilla "$record_dir" "${@:4}"
 }
 check "the ALSA file attack" attack .asoundrc "pcm.wipe { type file slave.pcm \"null\" file 3 format raw }
