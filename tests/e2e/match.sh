@@ -81,9 +81,7 @@ keys() { xdotool key --delay 30 "$@"; }
 # their own, which take the name too).
 find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
 wait_focus() { # WINDOW WHAT
-    timeout 5 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" ||
-        fail "$2 did not take the focus"
-}
+    timeout 5 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" || fail "$2 did not take the focus"; }
 # Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
 # it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
