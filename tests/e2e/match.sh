@@ -86,7 +86,7 @@ wait_focus() { # WINDOW WHAT
 # it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
     local box=$(find_window '^Sequilla$' | tail -n 1)
-    [ -n "$box" ] && wait_focus "$box" "the box"
+    [ -n "$box" ] && wait_focus "$box" "the box" || fail "no box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
     timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
