@@ -1,25 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program, started by runProgram as main() starts it, with the
-// start-up boxes answered at once and the record in the temporary directory;
-// built as bench_firstpaint_kept, with the record held by a record keeper as
-// the installed game holds it (its files opened by the program and handed
-// to a child process).
+// start-up boxes answered at once and the record in the temporary directory,
+// loaded through the record service, which it starts as a build tree does.
 // It quits at the first paint that shows the first question, or with
 // "--idle S" plays S seconds of a match nobody answers and reports their CPU
 // time.
 #include "probe.h"
 
 #include "program.h"
-#include "runtime/recordkeeper.h"
+#include "runtime/apppath.h"
 #include "runtime/runtime.h"
 #include "ui/tavola.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 
 namespace {
 
@@ -39,30 +37,16 @@ protected:
     }
 };
 
-#ifdef FIRSTPAINT_WITH_KEEPER
-// What the installed game's start does before Qt, but for the set-group-id
-// checks: both files opened and handed to a keeper.
-HeldRecord keptRecord()
-{
-    const std::string folder = QDir::tempPath().toStdString();
-    HeldRecord record{true, {folder + "/quirel.txt"}, {folder + "/nquirel.txt"}, {}};
-    const auto open = [](const std::string &path) {
-        return UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    };
-    record.keeper = startRecordKeeper(open(record.score.path), open(record.name.path));
-    return record;
-}
-#endif
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-#ifdef FIRSTPAINT_WITH_KEEPER
-    InstantRuntime runtime(keptRecord());
-#else
-    InstantRuntime runtime;
-#endif
+    // The record service beside the program, as a build tree starts it,
+    // keeping its record in the temporary directory.
+    const QByteArray service = QFile::encodeName(AppPath() + QStringLiteral("/sequilla-record"));
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    InstantRuntime runtime(
+        RecordStore([&] { return startServiceChild(service, folder); }, QStringLiteral("bench")));
     return runProgram(argc, argv, runtime, [&](Tavola &tavola) {
         const auto questionShown = [&tavola] {
             const auto *number = tavola.findChild<QLabel *>(QStringLiteral("lblNum1"));

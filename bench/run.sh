@@ -26,12 +26,9 @@ sleep 1
 
 echo "== start-up: the real window against the floor"
 "$build/bench_paired" 41 -- "$build/bench_firstpaint" -- "$build/bench_floor" 2>/dev/null
-echo "== start-up: the real window with its record keeper, against the floor and without it"
-"$build/bench_paired" 41 -- "$build/bench_firstpaint_kept" -- "$build/bench_floor" 2>/dev/null
-"$build/bench_paired" 41 -- "$build/bench_firstpaint_kept" -- "$build/bench_firstpaint" 2>/dev/null
 echo "== start-up: the real window against the floor that shows its texts in its fonts"
 "$build/bench_paired" 41 -- "$build/bench_firstpaint" -- "$build/bench_floor_fonts" 2>/dev/null
-hyperfine -N --warmup 3 --runs 41 "$build/bench_firstpaint" "$build/bench_firstpaint_kept" \
+hyperfine -N --warmup 3 --runs 41 "$build/bench_firstpaint" \
     "$build/bench_floor" "$build/bench_floor_fonts" 2>/dev/null
 
 echo "== handlers (offscreen)"

@@ -1,14 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program.h"
-#include "runtime/heldrecord.h"
+#include "runtime/apppath.h"
 #include "runtime/qtruntime.h"
+
+#include <QFile>
+
+namespace {
+
+// The installed game asks the system's record service, which systemd
+// starts on its socket; a build tree starts the service beside the program
+// for each request, as its own user, and keeps the record in the tree.
+RecordStore recordStore()
+{
+    const char *socket = SEQUILLA_RECORD_SOCKET;
+    if (*socket != '\0')
+        return RecordStore([socket] { return connectToService(socket); },
+                           QString::fromUtf8(socket));
+    return RecordStore(
+        [] {
+            return startServiceChild(
+                QFile::encodeName(AppPath() + QStringLiteral("/sequilla-record")));
+        },
+        QStringLiteral(SEQUILLA_RECORD_DIR));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // Before anything else: the installed game opens its record files with
-    // the games group, gives the group up and hands the files to its record
-    // keeper, a child process; this one keeps only a socket to it.
-    HeldRecord record = holdRecordFiles(SEQUILLA_RECORD_DIR, argc, argv);
-    QtRuntime runtime(std::move(record));
+    QtRuntime runtime(recordStore());
     return runProgram(argc, argv, runtime);
 }

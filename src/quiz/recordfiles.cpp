@@ -2,7 +2,6 @@
 // The record: the best score and its holder, in two one-line files in one
 // directory for the whole machine.
 #include "runtime/runtime.h"
-#include "runtime/textfiles.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
 
@@ -23,7 +22,8 @@ QString nameFile(const QString &windowsDir)
 
 QString Tavola::GetSystemDir()
 {
-    return existingDirectory(m_runtime.WindowsDirectory());
+    const QString directory = m_runtime.WindowsDirectory();
+    return directory.endsWith(u'/') ? directory : directory + u'/';
 }
 
 QString Tavola::Leggifiletxt(const QString &nomefile)
@@ -33,14 +33,14 @@ QString Tavola::Leggifiletxt(const QString &nomefile)
 
 void Tavola::EnsureRecordFiles()
 {
-    m_runtime.Record().ensure(scoreFile(m_state.windowsDir));
-    m_runtime.Record().ensure(nameFile(m_state.windowsDir));
+    // The record service makes both files, empty, where they are missing,
+    // as it loads the record: the window never touches them.
 }
 
 void Tavola::LoadRecord()
 {
     // Both files of one save: another copy of the program may be saving.
-    const RecordStore::Reading reading = m_runtime.Record().reading(m_state.windowsDir);
+    const RecordStore::Reading reading = m_runtime.Record().reading();
     lblpunti->setCaption(Leggifiletxt(scoreFile(m_state.windowsDir)));
     lblnome->setCaption(Leggifiletxt(nameFile(m_state.windowsDir)));
 }
@@ -49,6 +49,5 @@ bool Tavola::SaveRecord(const QString &scoreText, const QString &name)
 {
     // The record shown at the start may have been beaten since by another
     // copy of the program: the store saves only over a lower record on disk.
-    return m_runtime.Record().saveIfHigher(scoreFile(m_state.windowsDir), scoreText,
-                                           nameFile(m_state.windowsDir), name);
+    return m_runtime.Record().saveIfHigher(scoreText, name);
 }

@@ -1,155 +1,145 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recordstore.h"
 
-#include "conversions.h"
-#include "recordkeeper.h"
-#include "timedlock.h"
+#include "failure.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 
 namespace {
 
-// How long the window waits for the keeper's answer: longer than the
-// keeper waits for the lock.
-constexpr int answerLimitMs = int(recordLockLimit.count()) * 2;
-
-QString reason(int error)
+QString reasonOf(int error)
 {
-    switch (error) {
-    case NotRegular:
-        return QStringLiteral("non è un file normale");
-    case ManyLinks:
-        return QStringLiteral("ha altri collegamenti");
-    case WrongOwner:
-        return QStringLiteral("non appartiene a root e al gruppo del programma");
-    case LowDescriptor:
-        return QStringLiteral("non si può aprire con l'ingresso o l'uscita standard chiusi");
-    case LockTimedOut:
-        return recordLockBusy();
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
 
-const HeldFile *RecordStore::held(const QString &path) const
+RecordStore::Reading RecordStore::reading()
 {
-    if (!m_held.active)
-        return nullptr;
-    const QString wanted = QDir::cleanPath(path);
-    for (const HeldFile *file : {&m_held.score, &m_held.name})
-        if (QDir::cleanPath(QFile::decodeName(file->path.c_str())) == wanted)
-            return file;
-    return nullptr;
-}
-
-void RecordStore::ensure(const QString &path)
-{
-    const HeldFile *file = held(path);
-    if (file == nullptr)
-        return ensureTextFile(path);
-    if (file->error != 0)
-        failFile(path, reason(file->error));
-}
-
-RecordStore::Reading::Reading(RecordStore &store, std::optional<FileLock> lock)
-    : m_store(store)
-    , m_lock(std::move(lock))
-{
-}
-
-RecordStore::Reading::~Reading()
-{
-    m_store.m_copy.reset();
-}
-
-RecordStore::Reading RecordStore::reading(const QString &directory)
-{
-    if (!m_held.active)
-        return Reading(*this, FileLock::onDirectory(directory, FileLock::Shared));
     m_copy = load();
     return Reading(*this);
 }
 
 QString RecordStore::read(const QString &path)
 {
-    const HeldFile *file = held(path);
-    if (file == nullptr)
-        return readTextFile(path);
     const Copy copy = m_copy ? *m_copy : load();
-    return file == &m_held.score ? copy.score : copy.name;
+    return QFileInfo(path).fileName() == u"nquirel.txt" ? copy.name : copy.score;
 }
 
-bool RecordStore::saveIfHigher(const QString &scorePath, const QString &scoreText,
-                               const QString &namePath, const QString &name)
+bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
 {
-    if (m_held.active)
-        return ask("save " + scoreText.toLatin1() + ' ' + name.toUtf8()) == "W";
-    // The record shown at the start may have been beaten since by another
-    // copy of the program: the score must beat the record on disk too, read
-    // under the same lock as the save, or it would replace a higher one.
-    const FileLock lock =
-        FileLock::onDirectory(QFileInfo(scorePath).absolutePath(), FileLock::Exclusive);
-    if (lenientNumber(readTextFile(scorePath)) >= strictNumber(scoreText))
-        return false;
-    // The score file is whole on disk before the name file is begun.
-    writeTextLine(scorePath, scoreText);
-    writeTextLine(namePath, name);
-    return true;
+    const QByteArray reply = ask("save " + scoreText.toLatin1() + ' ' + name.toUtf8());
+    if (reply != "W" && reply != "K")
+        fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
+    return reply == "W";
 }
 
 RecordStore::Copy RecordStore::load()
 {
-    const QByteArray score = ask("load");
-    const QByteArray name = ask({});
-    if (!score.startsWith('S') || !name.startsWith('N'))
-        failKept(name);
-    return {decodeText(score.sliced(1)), decodeText(name.sliced(1))};
+    const QByteArray reply = ask("load");
+    const qsizetype blank = reply.indexOf(' ');
+    if (!reply.startsWith('L') || blank < 0)
+        fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
+    // The files' texts, as the record's two lines stand there.
+    const QString score = QString::fromLatin1(reply.sliced(1, blank - 1));
+    if (score.isEmpty())
+        return {};
+    const QString lineEnd = QStringLiteral("\r\n");
+    return {score + lineEnd, QString::fromUtf8(reply.sliced(blank + 1)) + lineEnd};
 }
 
-// Sends request (none when empty) and waits for the keeper's next message,
-// which must be no failure.
+// Sends request on a new connection and returns the reply, which must be
+// no failure.
 QByteArray RecordStore::ask(const QByteArray &request)
 {
-    if (!m_held.keeper.valid()) {
-        const HeldFile &unheld = m_held.score.error != 0 ? m_held.score : m_held.name;
-        failFile(QFile::decodeName(unheld.path.c_str()), reason(unheld.error));
-    }
-    const QString path = QFile::decodeName(m_held.score.path.c_str());
-    const int socket = m_held.keeper.get();
-    if (!request.isEmpty() &&
-        ::send(socket, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size())
-        failFile(path, QStringLiteral("il custode del record non c'è più"));
-    pollfd answer{socket, POLLIN, 0};
+    const UniqueFd socket = m_connect();
+    if (!socket.valid())
+        fail(QStringLiteral("il servizio del record non risponde (%1). Un amministratore lo "
+                            "avvia con: sudo systemctl enable --now sequilla-record.socket")
+                 .arg(reasonOf(errno)));
+    if (::send(socket.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) !=
+        request.size())
+        fail(QStringLiteral("il servizio del record non ha accettato la richiesta (%1)")
+                 .arg(reasonOf(errno)));
+    pollfd answer{socket.get(), POLLIN, 0};
     int ready = 0;
     do
-        ready = ::poll(&answer, 1, answerLimitMs);
+        ready = ::poll(&answer, 1, int(replyLimit.count()));
     while (ready < 0 && errno == EINTR);
-    if (ready != 1)
-        failFile(path, QStringLiteral("il custode del record non risponde"));
-    QByteArray reply(qsizetype(keptFileBytes + 1), Qt::Uninitialized);
-    const ssize_t got = ::recv(socket, reply.data(), size_t(reply.size()), 0);
-    if (got <= 0)
-        failFile(path, QStringLiteral("il custode del record non c'è più"));
+    QByteArray reply(512, Qt::Uninitialized);
+    const ssize_t got = ready == 1 ? ::recv(socket.get(), reply.data(), 512, MSG_DONTWAIT) : -1;
+    if (got == 0)
+        fail(QStringLiteral("il servizio del record si è chiuso senza rispondere"));
+    if (got < 0)
+        fail(QStringLiteral("il servizio del record non ha risposto entro %1 secondi")
+                 .arg(replyLimit.count() / 1000));
     reply.truncate(got);
-    if (reply.startsWith('E') || reply.startsWith('R'))
-        failKept(reply);
-    return reply;
+    switch (reply.front()) {
+    case 'B':
+        fail(QStringLiteral("il record è occupato da altre partite da più di 5 secondi; "
+                            "riprova tra poco"));
+    case 'D':
+        fail(QStringLiteral("questo account non fa parte della classe che può giocare"));
+    case 'R':
+        fail(QStringLiteral("il servizio del record ha rifiutato la richiesta"));
+    case 'E':
+        fail(QStringLiteral("la cartella del record non si può usare (%1)")
+                 .arg(reasonOf(reply.sliced(1).toInt())));
+    default:
+        return reply;
+    }
 }
 
-void RecordStore::failKept(const QByteArray &reply)
+void RecordStore::fail(const QString &reason) const
 {
-    const HeldFile &file = reply.startsWith("E1") ? m_held.name : m_held.score;
-    const QString path = QFile::decodeName(file.path.c_str());
-    if (!reply.startsWith('E'))
-        failFile(path, QStringLiteral("il custode del record ha rifiutato la richiesta"));
-    failFile(path, reason(reply.sliced(2).toInt()));
+    throw RuntimeFailure(
+        QStringLiteral("Errore di esecuzione: impossibile usare il record di Sequilla (%1): %2.")
+            .arg(m_where, reason));
+}
+
+UniqueFd connectToService(const char *socketPath)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath, sizeof address.sun_path - 1);
+    // Never waits: a service whose queue is full is as good as none.
+    UniqueFd socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.valid() &&
+        ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        return {};
+    return socket;
+}
+
+UniqueFd startServiceChild(const QByteArray &program, const QByteArray &folder)
+{
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
+        return {};
+    UniqueFd game(ends[0]), service(ends[1]);
+    const char *const argv[] = {program.constData(), "--child",
+                                folder.isEmpty() ? nullptr : folder.constData(), nullptr};
+    // Started twice over, so that the service is nobody's child here and no
+    // zombie is left: the first child starts it and ends at once.
+    const pid_t starter = ::fork();
+    if (starter == 0) {
+        // The connection goes on descriptor 3, open across the exec.
+        const int fd = service.get();
+        if (::fork() == 0 && (fd == 3 ? ::fcntl(3, F_SETFD, 0) : ::dup2(fd, 3)) >= 0)
+            ::execv(argv[0], const_cast<char *const *>(argv));
+        ::_exit(0);
+    }
+    if (starter < 0)
+        return {};
+    int status = 0;
+    while (::waitpid(starter, &status, 0) < 0 && errno == EINTR) {
+    }
+    return game;
 }

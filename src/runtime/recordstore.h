@@ -1,70 +1,84 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "heldrecord.h"
-#include "textfiles.h"
+#include "uniquefd.h"
 
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 
-/// The record files of the whole machine, as this run may reach them: through
-/// the record keeper, which alone holds them (the installed game, see
-/// holdRecordFiles), or by path in a directory the user may write (a build
-/// tree). A reading of both files and a save each go under a lock that every
-/// copy of the program honours, so a save never mixes with another, nor a
-/// reading with a save; no copy waits for that lock longer than
-/// recordLockLimit.
+/// The record of the whole machine, as the game reaches it: through the
+/// record service (sequilla-record), the one program that reads and writes
+/// the record files, one request a connection. The game holds no record
+/// file, so nothing a pupil's settings load into its process can reach
+/// them; at most it can ask for a save, as playing does.
+///
+/// Every failure (no service, no answer in time, a refusal, the record's
+/// folder failing) throws RuntimeFailure with a message that says what to do.
 class RecordStore
 {
 public:
-    RecordStore() = default;
-    explicit RecordStore(HeldRecord held)
-        : m_held(std::move(held))
+    /// Opens a new connection to the record service, or returns an invalid
+    /// one with errno set.
+    using Connect = std::function<UniqueFd()>;
+    /// How long the game waits for the service's reply: longer than the
+    /// service waits for the record's lock.
+    static constexpr std::chrono::milliseconds replyLimit{12000};
+
+    explicit RecordStore(Connect connect, QString where)
+        : m_connect(std::move(connect))
+        , m_where(std::move(where))
     {
     }
 
-    /// Makes sure the file at path exists (ensureTextFile). A held file
-    /// exists already; one that could not be held is reported here.
-    void ensure(const QString &path);
-
-    /// Holds the record in directory still while it lives, for reading
-    /// both its files: a shared lock on the directory, or the keeper's copy
-    /// of both files, read under its lock.
+    /// While it lives, both files read as one record: the one load it made.
     class Reading
     {
     public:
         Reading(Reading &&) = delete;
-        ~Reading();
+        ~Reading() { m_store.m_copy.reset(); }
 
     private:
         friend class RecordStore;
-        explicit Reading(RecordStore &store, std::optional<FileLock> lock = std::nullopt);
+        explicit Reading(RecordStore &store)
+            : m_store(store)
+        {
+        }
         RecordStore &m_store;
-        std::optional<FileLock> m_lock;
     };
-    [[nodiscard]] Reading reading(const QString &directory);
+    [[nodiscard]] Reading reading();
 
-    /// The whole content of the record file at path (readTextFile).
+    /// The whole text of the score file (quirel.txt) or of the name file
+    /// (nquirel.txt), as path names it: the line and its CR LF, or "" while
+    /// there is no record.
     QString read(const QString &path);
 
-    /// Replaces the score file (scorePath) with scoreText, the digits of a
-    /// score, and then the name file (namePath) with name, each followed by
-    /// CR LF, unless the record on disk is at least that score; says whether
-    /// it saved.
-    bool saveIfHigher(const QString &scorePath, const QString &scoreText, const QString &namePath,
-                      const QString &name);
+    /// Saves score (the digits of 0..32767) with name unless the record is
+    /// at least that score by now; says whether it saved.
+    bool saveIfHigher(const QString &scoreText, const QString &name);
 
 private:
     struct Copy
     {
         QString score, name;
     };
-    const HeldFile *held(const QString &path) const;
     Copy load();
     QByteArray ask(const QByteArray &request);
-    [[noreturn]] void failKept(const QByteArray &reply);
+    [[noreturn]] void fail(const QString &reason) const;
 
-    HeldRecord m_held;
-    std::optional<Copy> m_copy; // the keeper's, while a Reading lives
+    Connect m_connect;
+    QString m_where; // the service's socket, or its program, as the error box names it
+    std::optional<Copy> m_copy;
 };
+
+/// A connection to the record service that systemd listens for at
+/// socketPath; invalid, errno set, when nothing listens there.
+UniqueFd connectToService(const char *socketPath);
+
+/// A connection to a record service of the game's own: program, started
+/// with --child on one end of a socket pair, serves the one request and
+/// ends. For a build tree, where the user's own account keeps the record,
+/// in the folder the service was built for, or in folder when given.
+UniqueFd startServiceChild(const QByteArray &program, const QByteArray &folder = {});

@@ -27,9 +27,8 @@ public:
         No = 7
     };
 
-    Runtime() = default;
-    explicit Runtime(HeldRecord held)
-        : m_record(std::move(held))
+    explicit Runtime(RecordStore record)
+        : m_record(std::move(record))
     {
     }
     virtual ~Runtime() = default;
@@ -48,7 +47,7 @@ public:
     /// The machine-wide directory of the record files, fixed when the
     /// program is built; it may or may not end with a separator.
     virtual QString WindowsDirectory() const;
-    /// The record files in that directory, held or reached by path.
+    /// The record files in that directory, through the record service.
     RecordStore &Record() { return m_record; }
 
     /// Ends the program with the given exit status at once: nothing of the

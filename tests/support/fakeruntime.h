@@ -5,15 +5,23 @@
 #include "runtime/runtime.h"
 #include "runtime/soundplayer.h"
 
+#include "service.h"
+
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <sys/socket.h>
+#include <thread>
+#include <vector>
 
 /// A runtime whose boxes are scripted and recorded, whose random numbers can
-/// be given in advance, whose record directory is a fresh temporary one, and
-/// whose EndProgram throws ProgramEnd instead of ending the test.
+/// be given in advance, whose record directory is a fresh temporary one kept
+/// by a record service in the test's own threads, and whose EndProgram
+/// throws ProgramEnd instead of ending the test.
 class FakeRuntime final : public Runtime
 {
 public:
@@ -27,7 +35,10 @@ public:
         friend bool operator==(const Box &, const Box &) = default;
     };
 
-    using Runtime::Runtime;
+    FakeRuntime()
+        : Runtime(RecordStore([this] { return connect(); }, QStringLiteral("test")))
+    {
+    }
     QList<Box> boxes;
     QStringList failures;               // the run-time error boxes
     QList<int> replies;                 // the answers of the next message boxes; Ok when none
@@ -38,6 +49,10 @@ public:
     std::optional<int> endStatus;
     QTemporaryDir recordDir;
     QString windowsDirectory = recordDir.path();
+    std::chrono::milliseconds lockLimit{5000}; // the record service's
+    /// A connection to the record service: by default one served in a thread
+    /// on windowsDirectory.
+    RecordStore::Connect connect = [this] { return serveInThread(); };
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
@@ -61,12 +76,31 @@ protected:
     void showFailure(const QString &message) override { failures << message; }
 
 private:
+    UniqueFd serveInThread()
+    {
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
+            return {};
+        UniqueFd folder(::open(QFile::encodeName(windowsDirectory).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        m_serving.emplace_back([service = UniqueFd(ends[1]), folder = std::move(folder), this] {
+            ServiceRules rules;
+            rules.folder = folder.get();
+            rules.folderError = ENOENT;
+            rules.lockLimit = lockLimit;
+            serveConnection(service.get(), rules);
+        });
+        return UniqueFd(ends[0]);
+    }
+
     void open(Box box)
     {
         boxes << std::move(box);
         if (whileBoxOpen)
             whileBoxOpen();
     }
+
+    std::vector<std::jthread> m_serving; // joined before the folder goes
 };
 
 /// Remembers what it was asked to warm up and to play, and plays nothing.

@@ -28,12 +28,6 @@ inline QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-/// The file open for reading and writing, as the installed game holds a record file.
-inline UniqueFd openRecord(const QString &path)
-{
-    return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC));
-}
-
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The record service: the requests it answers and refuses, a save that is
+// all or nothing wherever the service is stopped, who may reach it, and the
+// record an upgrade keeps from the files of an earlier version.
+#include "recordfolder.h"
+#include "request.h"
+#include "service.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+UniqueFd openFolder(const QString &path)
+{
+    return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY));
+}
+
+// The service's reply to one request on a connection of its own, "" when
+// it sent none.
+QByteArray replyTo(const QByteArray &request, const ServiceRules &rules)
+{
+    int ends[2] = {-1, -1};
+    ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
+    const UniqueFd client(ends[0]), service(ends[1]);
+    ::send(client.get(), request.constData(), size_t(request.size()), 0);
+    serveConnection(service.get(), rules);
+    QByteArray reply(1024, Qt::Uninitialized);
+    const ssize_t size = ::recv(client.get(), reply.data(), size_t(reply.size()), MSG_DONTWAIT);
+    return reply.first(std::max<ssize_t>(size, 0));
+}
+
+// Runs call in a child process that the hook kills at step stop; says
+// whether the hook stopped it there.
+bool stoppedAt(int stop, const std::function<void(const StepHook &)> &call)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        call([stop](int step) {
+            if (step == stop)
+                ::raise(SIGKILL);
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+} // namespace
+
+class RecordTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    const QString score = dir.filePath(u"quirel.txt"_s), name = dir.filePath(u"nquirel.txt"_s);
+    UniqueFd folder = openFolder(dir.path());
+    ServiceRules rules{folder.get(), 0, 300ms, 300ms};
+
+    QByteArray record() const { return bytesOf(score) + '|' + bytesOf(name); }
+    QStringList leftInFolder() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+private slots:
+    void init() { QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n")); }
+
+    // The service answers the two well-formed requests alone: a score in the
+    // counter's range with no leading zero, a name that the name prompt
+    // lets a child type. Files that hold no well-formed record are no record,
+    // so that they never block a save; missing ones are made empty.
+    void serviceAnswersWellFormedRequestsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // score file | name file; <missing> for none
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("after"); // empty: as before
+        const QByteArray kept = "3\r\n|Ada\r\n", longest(256, 'a');
+        // clang-format off
+        QTest::newRow("load")               << kept << "load"_ba << "L3 Ada"_ba << ""_ba;
+        QTest::newRow("load, no record")    << "|"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("load, no files")     << "<missing>|<missing>"_ba << "load"_ba << "L "_ba << "|"_ba;
+        QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("load, two lines")    << "3\r\n4\r\n|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("save, higher")       << kept << "save 4 Niccol\xc3\xb2 Bo"_ba << "W"_ba << "4\r\n|Niccol\xc3\xb2 Bo\r\n"_ba;
+        QTest::newRow("save, tie")          << kept << "save 3 Bo"_ba << "K"_ba << ""_ba;
+        QTest::newRow("save over 1e999")    << "1e999|Ada\r\n"_ba << "save 1 Bo"_ba << "W"_ba << "1\r\n|Bo\r\n"_ba;
+        QTest::newRow("save, empty name")   << kept << "save 5 "_ba << "W"_ba << "5\r\n|\r\n"_ba;
+        QTest::newRow("longest request")    << kept << "save 32767 " + longest << "W"_ba << "32767\r\n|" + longest + "\r\n";
+        QTest::newRow("past 16 bits")       << kept << "save 32768 Bo"_ba << "R"_ba << ""_ba;
+        QTest::newRow("leading zero")       << kept << "save 04 Bo"_ba << "R"_ba << ""_ba;
+        QTest::newRow("sign")               << kept << "save +4 Bo"_ba << "R"_ba << ""_ba;
+        QTest::newRow("no name")            << kept << "save 4"_ba << "R"_ba << ""_ba;
+        QTest::newRow("line break")         << kept << "save 4 Bo\r\n9"_ba << "R"_ba << ""_ba;
+        QTest::newRow("tab")                << kept << "save 4 B\to"_ba << "R"_ba << ""_ba;
+        QTest::newRow("next line, C1")      << kept << "save 4 \xc2\x85"_ba << "R"_ba << ""_ba;
+        QTest::newRow("line separator")     << kept << "save 4 \xe2\x80\xa8"_ba << "R"_ba << ""_ba;
+        QTest::newRow("overlong UTF-8")     << kept << "save 4 \xe0\x80\xaf"_ba << "R"_ba << ""_ba;
+        QTest::newRow("surrogate")          << kept << "save 4 \xed\xa0\x80"_ba << "R"_ba << ""_ba;
+        QTest::newRow("cut character")      << kept << "save 4 \xc3"_ba << "R"_ba << ""_ba;
+        QTest::newRow("name too long")      << kept << "save 4 a" + longest << "R"_ba << ""_ba;
+        QTest::newRow("far too long")       << kept << "save 4 " + QByteArray(70000, 'a') << "R"_ba << ""_ba;
+        QTest::newRow("load and more")      << kept << "loads"_ba << "R"_ba << ""_ba;
+        QTest::newRow("empty, as a close")  << kept << ""_ba << ""_ba << ""_ba;
+        // clang-format on
+    }
+    void serviceAnswersWellFormedRequestsOnly()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, after);
+        const QList<QByteArray> files = before.split('|');
+        for (const auto &[path, bytes] : {std::pair(score, files[0]), std::pair(name, files[1])})
+            QVERIFY(bytes == "<missing>" ? QFile::remove(path) : writeFile(path, bytes));
+        QCOMPARE(replyTo(request, rules), reply);
+        QCOMPARE(record(), after.isEmpty() ? before : after);
+        QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+    }
+
+    // Another copy of the service holding the lock past the limit costs
+    // this request alone; a client that sends nothing in time gets nothing.
+    void aHeldLockOrASilentClientCostsOneRequest()
+    {
+        const UniqueFd other(::openat(folder.get(), ".lock", O_RDWR | O_CREAT, 0600));
+        QCOMPARE(::flock(other.get(), LOCK_EX), 0);
+        QCOMPARE(replyTo("save 9 Bo", rules), "B"_ba);
+        QCOMPARE(::flock(other.get(), LOCK_UN), 0);
+        int ends[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, ends), 0);
+        const UniqueFd client(ends[0]), service(ends[1]);
+        serveConnection(service.get(), rules); // returns after its limit
+        char byte = 0;
+        QCOMPARE(::recv(client.get(), &byte, 1, MSG_DONTWAIT), -1); // no reply
+        QCOMPARE(record(), "3\r\n|Ada\r\n"_ba);
+    }
+
+    // Killed at any step of a save, and then at any step of the recovery
+    // that follows, the service leaves the old record or the new one, never
+    // a mix, and no file of its own work.
+    void aSaveIsAllOrNothingWhereverItStops()
+    {
+        const Record before{3, "Ada"}, after{12, "Zorro"};
+        const auto save = [&](const StepHook &hook) {
+            int error = 0;
+            Record read;
+            bool malformed = false;
+            const UniqueFd lock = lockRecord(folder.get(), 1s, error);
+            loadRecord(folder.get(), read, malformed);
+            saveRecord(folder.get(), after, hook);
+        };
+        const auto load = [&](const StepHook &hook) {
+            int error = 0;
+            Record read;
+            bool malformed = false;
+            const UniqueFd lock = lockRecord(folder.get(), 1s, error);
+            loadRecord(folder.get(), read, malformed, hook);
+        };
+        int stops = 0;
+        for (int step = 1; stoppedAt(step, save); ++step) {
+            for (int recovery = 1; stoppedAt(recovery, load); ++recovery)
+                ++stops;
+            Record read;
+            bool malformed = false;
+            QCOMPARE(loadRecord(folder.get(), read, malformed), 0);
+            QVERIFY2(read == before || read == after, qPrintable(QString::number(step)));
+            QCOMPARE(read == after, step >= 2); // from the journal's rename on
+            QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+            QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
+            ++stops;
+        }
+        // Each of the save's 10 steps; after the 7 that leave the journal in
+        // place (2 to 8), each step of the recovery up to the journal's removal.
+        QCOMPARE(stops, 10 + 7 * 6);
+    }
+
+    // On a full disk a save changes neither file, and leaves nothing behind.
+    void aFullDiskLeavesTheRecordAsItWas()
+    {
+        const QTemporaryDir disk;
+        if (::mount("tmpfs", QFile::encodeName(disk.path()), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("only root can make a small disk");
+        const auto unmount =
+            qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
+        const UniqueFd small = openFolder(disk.path());
+        QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
+        writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
+        const ServiceRules full{small.get(), 0, 300ms, 300ms};
+        QCOMPARE(replyTo("save 4 Bo", full), "E" + QByteArray::number(ENOSPC));
+        QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({u".lock"_s, u"fill"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+    }
+
+    // One account's connections take at most their own slotDirFd; another
+    // account's slotDirFd all taken leave this one's free.
+    void eachAccountHasItsOwnShareOfTheService()
+    {
+        QTemporaryDir slotDir;
+        const UniqueFd slotDirFd = openFolder(slotDir.path());
+        ServiceRules shared = rules;
+        shared.slotFolder = slotDirFd.get();
+        shared.slotsPerAccount = 2;
+        const auto hold = [&](uid_t uid, int k) {
+            const QByteArray file = QByteArray::number(uid) + '.' + QByteArray::number(k);
+            UniqueFd fd(::openat(slotDirFd.get(), file.constData(), O_RDWR | O_CREAT, 0600));
+            ::flock(fd.get(), LOCK_EX);
+            return fd;
+        };
+        const UniqueFd others[]{hold(::getuid() + 1, 0), hold(::getuid() + 1, 1)};
+        const UniqueFd mine = hold(::getuid(), 0);
+        QCOMPARE(replyTo("load", shared), "L3 Ada"_ba);
+        const UniqueFd mine2 = hold(::getuid(), 1);
+        QCOMPARE(replyTo("load", shared), "B"_ba);
+    }
+
+    // Where the game's folder is closed to others, its group alone plays,
+    // and root.
+    void onlyTheClassMayPlay_data()
+    {
+        QTest::addColumn<uint>("mode");
+        QTest::addColumn<uint>("uid");
+        QTest::addColumn<uint>("gid");
+        QTest::addColumn<uint>("extraGroup");
+        QTest::addColumn<bool>("plays");
+        // clang-format off
+        QTest::newRow("open folder")        << 0755u << 1000u << 1000u << 1000u << true;
+        QTest::newRow("class as its group") << 0750u << 1000u << 500u  << 1000u << true;
+        QTest::newRow("class as an extra")  << 0750u << 1000u << 1000u << 500u  << true;
+        QTest::newRow("root")               << 0750u << 0u    << 0u    << 0u    << true;
+        QTest::newRow("another class")      << 0750u << 1000u << 1000u << 501u  << false;
+        QTest::newRow("readable, closed")   << 0754u << 1000u << 1000u << 1000u << false;
+        // clang-format on
+    }
+    void onlyTheClassMayPlay()
+    {
+        QFETCH(uint, mode);
+        QFETCH(uint, uid);
+        QFETCH(uint, gid);
+        QFETCH(uint, extraGroup);
+        QFETCH(bool, plays);
+        QCOMPARE(mayPlay(Peer{uid, gid, {extraGroup}}, mode, 500), plays);
+    }
+
+    // An upgrade keeps an old record only as the service would take it: a
+    // well-formed score on the first line of a regular file with one link,
+    // and a name the service accepts, cut at 256 bytes between characters.
+    void importKeepsOnlyWhatTheServiceAccepts_data()
+    {
+        QTest::addColumn<QString>("staged"); // shell commands in the old folder
+        QTest::addColumn<int>("score");      // -1: no record
+        QTest::addColumn<QByteArray>("name");
+        // The score file's and the name file's bytes, as printf's %b reads them.
+        const auto files = [](const char *arguments) {
+            return "set " + QString::fromLatin1(arguments) +
+                   u"; printf '%b' \"$1\" >quirel.txt; printf '%b' \"$2\" >nquirel.txt"_s;
+        };
+        const QByteArray e = "\xc3\xa9";
+        // clang-format off
+        QTest::newRow("Windows lines")   << files("12 'Bo\\r\\nmore'")  << 12 << "Bo"_ba;
+        QTest::newRow("Unix lines")      << files("'7\\nx' Bo")         << 7  << "Bo"_ba;
+        QTest::newRow("1e999")           << files("1e999 Bo")           << -1 << ""_ba;
+        QTest::newRow("32768")           << files("32768 Bo")           << -1 << ""_ba;
+        QTest::newRow("007")             << files("007 Bo")             << -1 << ""_ba;
+        QTest::newRow("U+2028 in name")  << files("5 'A\\342\\200\\250'") << 5 << ""_ba;
+        QTest::newRow("C1 in name")      << files("5 'A\\302\\205'")    << 5  << ""_ba;
+        QTest::newRow("surrogate")       << files("5 'A\\355\\240\\200'") << 5 << ""_ba;
+        QTest::newRow("cut at 256")      << files("5 a$(printf '\\303\\251%.0s' $(seq 150))") << 5 << "a" + e.repeated(127);
+        QTest::newRow("fifo")            << u"mkfifo quirel.txt"_s           << -1 << ""_ba;
+        QTest::newRow("link")            << u"echo 9 >/tmp/$$; ln -s /tmp/$$ quirel.txt"_s << -1 << ""_ba;
+        QTest::newRow("two links")       << files("9 Bo") + "; ln quirel.txt other" << -1 << ""_ba;
+        QTest::newRow("folder")          << u"mkdir quirel.txt"_s            << -1 << ""_ba;
+        // clang-format on
+    }
+    void importKeepsOnlyWhatTheServiceAccepts()
+    {
+        QFETCH(QString, staged);
+        QFETCH(int, score);
+        QFETCH(QByteArray, name);
+        QTemporaryDir old;
+        QVERIFY(QProcess::execute(u"sh"_s, {u"-c"_s, "cd " + old.path() + " && " + staged}) == 0);
+        const Record kept = importRecord(openFolder(old.path()).get());
+        QCOMPARE(kept.score.value_or(-1), score);
+        QCOMPARE(QByteArray::fromStdString(kept.name), name);
+    }
+};
+
+QTEST_MAIN(RecordTest)
+#include "tst_record.moc"
