@@ -29,5 +29,6 @@ RecordStore recordStore()
 int main(int argc, char *argv[])
 {
     QtRuntime runtime(recordStore());
+    runtime.Record().startLoading();
     return runProgram(argc, argv, runtime);
 }

@@ -19,7 +19,12 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+
+#include <cstring>
+#include <poll.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -83,7 +88,8 @@ class RecordTest : public QObject
     QTemporaryDir dir;
     const QString score = dir.filePath(u"quirel.txt"_s), name = dir.filePath(u"nquirel.txt"_s);
     UniqueFd folder = openFolder(dir.path());
-    ServiceRules rules{folder.get(), 0, 300ms, 300ms};
+    const QByteArray folderPath = QFile::encodeName(dir.path());
+    ServiceRules rules{folderPath.constData(), 300ms, 300ms};
 
     QByteArray record() const { return bytesOf(score) + '|' + bytesOf(name); }
     QStringList leftInFolder() const
@@ -212,36 +218,51 @@ private slots:
             QSKIP("only root can make a small disk");
         const auto unmount =
             qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
-        const UniqueFd small = openFolder(disk.path());
         QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
         writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
-        const ServiceRules full{small.get(), 0, 300ms, 300ms};
+        const QByteArray smallPath = QFile::encodeName(disk.path());
+        const ServiceRules full{smallPath.constData(), 300ms, 300ms};
         QCOMPARE(replyTo("save 4 Bo", full), "E" + QByteArray::number(ENOSPC));
         QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  QStringList({u".lock"_s, u"fill"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
     }
 
-    // One account's connections take at most their own slotDirFd; another
-    // account's slotDirFd all taken leave this one's free.
-    void eachAccountHasItsOwnShareOfTheService()
+    // On systemd's socket, one account has a share of connections open at
+    // once; past it, a connection is turned away at once. A silent client
+    // is closed once its time is up, and then the account is served again.
+    void eachAccountHasItsShareOfTheService()
     {
-        QTemporaryDir slotDir;
-        const UniqueFd slotDirFd = openFolder(slotDir.path());
+        const QByteArray path = QFile::encodeName(dir.filePath(u"socket"_s));
+        sockaddr_un address{AF_UNIX, {}};
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const auto *named = reinterpret_cast<const sockaddr *>(&address);
+        const UniqueFd listener(::socket(AF_UNIX, SOCK_SEQPACKET, 0));
+        QVERIFY(::bind(listener.get(), named, sizeof address) == 0 &&
+                ::listen(listener.get(), 8) == 0);
         ServiceRules shared = rules;
-        shared.slotFolder = slotDirFd.get();
-        shared.slotsPerAccount = 2;
-        const auto hold = [&](uid_t uid, int k) {
-            const QByteArray file = QByteArray::number(uid) + '.' + QByteArray::number(k);
-            UniqueFd fd(::openat(slotDirFd.get(), file.constData(), O_RDWR | O_CREAT, 0600));
-            ::flock(fd.get(), LOCK_EX);
-            return fd;
+        shared.connectionsPerAccount = 2;
+        std::jthread service(serveListener, listener.get(), shared, std::optional(1000ms));
+        const auto connection = [&] {
+            UniqueFd socket(::socket(AF_UNIX, SOCK_SEQPACKET, 0));
+            ::connect(socket.get(), named, sizeof address);
+            return socket;
         };
-        const UniqueFd others[]{hold(::getuid() + 1, 0), hold(::getuid() + 1, 1)};
-        const UniqueFd mine = hold(::getuid(), 0);
-        QCOMPARE(replyTo("load", shared), "L3 Ada"_ba);
-        const UniqueFd mine2 = hold(::getuid(), 1);
-        QCOMPARE(replyTo("load", shared), "B"_ba);
+        const auto reply = [](const UniqueFd &socket) {
+            pollfd incoming{socket.get(), POLLIN, 0};
+            QByteArray bytes(512, Qt::Uninitialized);
+            const ssize_t size = ::poll(&incoming, 1, 2000) == 1
+                                     ? ::recv(socket.get(), bytes.data(), 512, MSG_DONTWAIT)
+                                     : -1;
+            return size < 0 ? "<none>"_ba : bytes.first(size);
+        };
+        const UniqueFd silent[]{connection(), connection()};
+        const UniqueFd third = connection();
+        QCOMPARE(reply(third), "B"_ba);
+        QCOMPARE(reply(silent[0]), ""_ba); // closed once its time is up
+        const UniqueFd fourth = connection();
+        ::send(fourth.get(), "load", 4, 0);
+        QCOMPARE(reply(fourth), "L3 Ada"_ba);
     }
 
     // Where the game's folder is closed to others, its group alone plays,

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // sequilla-record: the one program that writes Sequilla's record.
 //
-// Installed, systemd starts it for each connection to its socket
-// (sequilla-record.socket, Accept=yes), under an account of its own that
-// no pupil holds, so no pupil can stop, limit or kill it. In a build tree
-// the game starts it as a child for each request, on a socket pair.
-//   sequilla-record                     (from systemd: the connection is fd 3)
+// Installed, systemd starts it at the first connection to its socket
+// (sequilla-record.socket), under an account of its own that no pupil holds,
+// so no pupil can stop, limit or kill it; it then serves every connection.
+// In a build tree the game starts it as a child for each request, on a
+// socket pair.
+//   sequilla-record                     (from systemd: its socket is fd 3)
 //   sequilla-record --child [FOLDER]    (from the game: the connection is fd 3)
 //   sequilla-record --import OLD NEW    (from the package: an old record into NEW)
 #include "recordfolder.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int connectionFd = 3; // as sd_listen_fds(3) passes it
+constexpr int connectionFd = 3; // as sd_listen_fds(3) passes it, and the game
 
 UniqueFd openFolder(const char *path)
 {
@@ -95,22 +96,16 @@ int main(int argc, char *argv[])
                    stderr);
         return 2;
     }
-    // Whatever happens, a connection ends within this time.
-    ::alarm(30);
     ServiceRules rules;
-    const UniqueFd folder = openFolder(child && argc == 3 ? argv[2] : SEQUILLA_RECORD_DIR);
-    rules.folder = folder.get();
-    rules.folderError = errno;
-    UniqueFd slotFolder;
-    const std::string program = ownFolder();
-    if (!child) {
-        // systemd's runtime directory of the service, where each account's
-        // connections take their slots.
-        if (const char *runtime = std::getenv("RUNTIME_DIRECTORY"))
-            slotFolder = openFolder(runtime);
-        rules.slotFolder = slotFolder.get();
-        rules.programFolder = program.c_str(); // "" lets nobody in
+    rules.folder = child && argc == 3 ? argv[2] : SEQUILLA_RECORD_DIR;
+    if (child) {
+        // Whatever happens, the game's own child ends within this time.
+        ::alarm(30);
+        serveConnection(connectionFd, rules);
+        return 0;
     }
-    serveConnection(connectionFd, rules);
+    const std::string program = ownFolder();
+    rules.programFolder = program.c_str(); // "" lets nobody in
+    serveListener(connectionFd, rules);
     return 0;
 }

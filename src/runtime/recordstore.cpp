@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <utility>
 
 namespace {
 
@@ -34,9 +35,14 @@ QString RecordStore::read(const QString &path)
     return QFileInfo(path).fileName() == u"nquirel.txt" ? copy.name : copy.score;
 }
 
+void RecordStore::startLoading()
+{
+    m_loading = send("load");
+}
+
 bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
 {
-    const QByteArray reply = ask("save " + scoreText.toLatin1() + ' ' + name.toUtf8());
+    const QByteArray reply = receive(send("save " + scoreText.toLatin1() + ' ' + name.toUtf8()));
     if (reply != "W" && reply != "K")
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
     return reply == "W";
@@ -44,7 +50,8 @@ bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
 
 RecordStore::Copy RecordStore::load()
 {
-    const QByteArray reply = ask("load");
+    const QByteArray reply =
+        receive(m_loading.valid() ? std::exchange(m_loading, {}) : send("load"));
     const qsizetype blank = reply.indexOf(' ');
     if (!reply.startsWith('L') || blank < 0)
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
@@ -56,18 +63,23 @@ RecordStore::Copy RecordStore::load()
     return {score + lineEnd, QString::fromUtf8(reply.sliced(blank + 1)) + lineEnd};
 }
 
-// Sends request on a new connection and returns the reply, which must be
-// no failure.
-QByteArray RecordStore::ask(const QByteArray &request)
+// A new connection with request sent on it; an invalid one (errno set) when
+// there is no service to send it to.
+UniqueFd RecordStore::send(const QByteArray &request)
 {
-    const UniqueFd socket = m_connect();
+    UniqueFd socket = m_connect();
+    if (socket.valid() && ::send(socket.get(), request.constData(), size_t(request.size()),
+                                 MSG_NOSIGNAL) != request.size())
+        return {};
+    return socket;
+}
+
+// The reply on socket, which must be no failure.
+QByteArray RecordStore::receive(const UniqueFd &socket)
+{
     if (!socket.valid())
         fail(QStringLiteral("il servizio del record non risponde (%1). Un amministratore lo "
                             "avvia con: sudo systemctl enable --now sequilla-record.socket")
-                 .arg(reasonOf(errno)));
-    if (::send(socket.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) !=
-        request.size())
-        fail(QStringLiteral("il servizio del record non ha accettato la richiesta (%1)")
                  .arg(reasonOf(errno)));
     pollfd answer{socket.get(), POLLIN, 0};
     int ready = 0;
@@ -84,8 +96,7 @@ QByteArray RecordStore::ask(const QByteArray &request)
     reply.truncate(got);
     switch (reply.front()) {
     case 'B':
-        fail(QStringLiteral("il record è occupato da altre partite da più di 5 secondi; "
-                            "riprova tra poco"));
+        fail(QStringLiteral("il servizio del record è occupato; riprova tra poco"));
     case 'D':
         fail(QStringLiteral("questo account non fa parte della classe che può giocare"));
     case 'R':

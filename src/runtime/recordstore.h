@@ -33,6 +33,11 @@ public:
     {
     }
 
+    /// Asks for the record now, so that the answer is ready by the time the
+    /// window loads it: the program's start does this before Qt starts,
+    /// while systemd starts the service. Failures show when it is read.
+    void startLoading();
+
     /// While it lives, both files read as one record: the one load it made.
     class Reading
     {
@@ -65,12 +70,14 @@ private:
         QString score, name;
     };
     Copy load();
-    QByteArray ask(const QByteArray &request);
+    UniqueFd send(const QByteArray &request);
+    QByteArray receive(const UniqueFd &socket);
     [[noreturn]] void fail(const QString &reason) const;
 
     Connect m_connect;
     QString m_where; // the service's socket, or its program, as the error box names it
     std::optional<Copy> m_copy;
+    UniqueFd m_loading; // a load asked for before it was needed
 };
 
 /// A connection to the record service that systemd listens for at

@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <sys/socket.h>
@@ -81,15 +80,13 @@ private:
         int ends[2];
         if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
             return {};
-        UniqueFd folder(::open(QFile::encodeName(windowsDirectory).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        m_serving.emplace_back([service = UniqueFd(ends[1]), folder = std::move(folder), this] {
-            ServiceRules rules;
-            rules.folder = folder.get();
-            rules.folderError = ENOENT;
-            rules.lockLimit = lockLimit;
-            serveConnection(service.get(), rules);
-        });
+        m_serving.emplace_back(
+            [service = UniqueFd(ends[1]), folder = QFile::encodeName(windowsDirectory), this] {
+                ServiceRules rules;
+                rules.folder = folder.constData();
+                rules.lockLimit = lockLimit;
+                serveConnection(service.get(), rules);
+            });
         return UniqueFd(ends[0]);
     }
 
