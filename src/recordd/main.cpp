@@ -68,16 +68,24 @@ int import(const char *oldPath, const char *newPath)
     return 0;
 }
 
-// The folder this program was installed in, the game's own, whose mode
-// and group say who may play; "" when it cannot be read.
-std::string ownFolder()
+// The game's folder, whose mode and group say who may play: lib/sequilla
+// of the prefix this program was installed in, as libexec/sequilla (it is
+// not in the game's folder, which an admin may close to this program's
+// account); "" when it cannot be told.
+std::string gameFolder()
 {
     std::string path(4096, '\0');
     const ssize_t size = ::readlink("/proc/self/exe", path.data(), path.size());
     if (size <= 0 || std::size_t(size) >= path.size())
         return {};
     path.resize(std::size_t(size));
-    return path.substr(0, path.rfind('/'));
+    for (int up = 0; up < 3; ++up) { // the program, sequilla, libexec
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos)
+            return {};
+        path.resize(slash);
+    }
+    return path + "/lib/sequilla";
 }
 
 } // namespace
@@ -104,7 +112,7 @@ int main(int argc, char *argv[])
         serveConnection(connectionFd, rules);
         return 0;
     }
-    const std::string program = ownFolder();
+    const std::string program = gameFolder();
     rules.programFolder = program.c_str(); // "" lets nobody in
     serveListener(connectionFd, rules);
     return 0;

@@ -186,9 +186,12 @@ void serveListener(int listener, const ServiceRules &rules,
             const std::optional<Peer> peer = peerOf(socket.get());
             const auto open = std::size_t(std::ranges::count_if(
                 clients, [&](const Client &client) { return peer && client.uid == peer->uid; }));
-            if (const std::string refused = refusal(peer, rules, open); !refused.empty())
+            if (const std::string refused = refusal(peer, rules, open); !refused.empty()) {
+                // A request left unread would reset the connection as it
+                // closes, and the client would not read why.
+                receive(socket.get());
                 reply(socket.get(), refused);
-            else
+            } else
                 clients.push_back(
                     {std::move(socket), peer->uid, Clock::now() + rules.requestLimit});
         }

@@ -121,12 +121,19 @@ UniqueFd connectToService(const char *socketPath)
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath, sizeof address.sun_path - 1);
-    // Never waits: a service whose queue is full is as good as none.
-    UniqueFd socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (socket.valid() &&
-        ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-        return {};
-    return socket;
+    const auto *named = reinterpret_cast<const sockaddr *>(&address);
+    // A full queue (another account's flood) is tried again for a while;
+    // a connect never waits on its own.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
+    for (;;) {
+        UniqueFd socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        if (!socket.valid() || ::connect(socket.get(), named, sizeof address) == 0)
+            return socket;
+        if (errno != EAGAIN || Clock::now() >= end)
+            return {};
+        ::poll(nullptr, 0, 10);
+    }
 }
 
 UniqueFd startServiceChild(const QByteArray &program, const QByteArray &folder)
