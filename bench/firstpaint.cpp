@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program, started by runProgram as main() starts it, with the
 // start-up boxes answered at once and the record in the temporary directory,
-// loaded through the record service, which it starts as a build tree does.
+// loaded through the record service, which it starts as a build tree does
+// (or through the installed service, with BENCH_RECORD_SOCKET set).
 // It quits at the first paint that shows the first question, or with
 // "--idle S" plays S seconds of a match nobody answers and reports their CPU
 // time.
 #include "probe.h"
 
 #include "program.h"
-#include "runtime/apppath.h"
 #include "runtime/runtime.h"
 #include "ui/tavola.h"
 
@@ -42,11 +42,18 @@ protected:
 int main(int argc, char *argv[])
 {
     // The record service beside the program, as a build tree starts it,
-    // keeping its record in the temporary directory.
-    const QByteArray service = QFile::encodeName(AppPath() + QStringLiteral("/sequilla-record"));
+    // keeping its record in the temporary directory; or, with
+    // BENCH_RECORD_SOCKET set, the installed service on that socket.
+    const QByteArray service = serviceBesideProgram();
     const QByteArray folder = QFile::encodeName(QDir::tempPath());
-    InstantRuntime runtime(
-        RecordStore([&] { return startServiceChild(service, folder); }, QStringLiteral("bench")));
+    const QByteArray socket = qgetenv("BENCH_RECORD_SOCKET");
+    InstantRuntime runtime(RecordStore(
+        [&] {
+            return socket.isEmpty() ? startServiceChild(service, folder)
+                                    : connectToService(socket.constData());
+        },
+        QStringLiteral("bench")));
+    runtime.Record().startLoading(); // as the program's start does
     return runProgram(argc, argv, runtime, [&](Tavola &tavola) {
         const auto questionShown = [&tavola] {
             const auto *number = tavola.findChild<QLabel *>(QStringLiteral("lblNum1"));

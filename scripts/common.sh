@@ -17,12 +17,11 @@ build_packages=(
 # manager, GNOME Shell with its Xwayland for the match on Debian's default
 # desktop, valgrind, and, for the package test, the Debian and desktop tools,
 # systemd to boot in a system of the test's own, what a pupil mounts with
-# FUSE, and Python with its accessibility bindings for the clients that
-# speak to the record service and read the error box.
+# FUSE, and Python for the clients that speak to the record service.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
     pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
     valgrind dpkg-dev file desktop-file-utils appstream lintian
-    systemd squashfuse squashfs-tools fuse3 python3 python3-pyatspi)
+    systemd squashfuse squashfs-tools fuse3 python3)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)

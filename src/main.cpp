@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program.h"
-#include "runtime/apppath.h"
 #include "runtime/qtruntime.h"
-
-#include <QFile>
 
 namespace {
 
@@ -16,12 +13,8 @@ RecordStore recordStore()
     if (*socket != '\0')
         return RecordStore([socket] { return connectToService(socket); },
                            QString::fromUtf8(socket));
-    return RecordStore(
-        [] {
-            return startServiceChild(
-                QFile::encodeName(AppPath() + QStringLiteral("/sequilla-record")));
-        },
-        QStringLiteral(SEQUILLA_RECORD_DIR));
+    return RecordStore([service = serviceBesideProgram()] { return startServiceChild(service); },
+                       QStringLiteral(SEQUILLA_RECORD_DIR));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -134,6 +135,13 @@ UniqueFd connectToService(const char *socketPath)
             return {};
         ::poll(nullptr, 0, 10);
     }
+}
+
+QByteArray serviceBesideProgram()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return QByteArray::fromStdString((program.parent_path() / "sequilla-record").string());
 }
 
 UniqueFd startServiceChild(const QByteArray &program, const QByteArray &folder)

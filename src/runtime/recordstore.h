@@ -84,6 +84,10 @@ private:
 /// socketPath; invalid, errno set, when nothing listens there.
 UniqueFd connectToService(const char *socketPath);
 
+/// The path of the record service beside the running program, as a build
+/// tree has it; known before Qt starts.
+QByteArray serviceBesideProgram();
+
 /// A connection to a record service of the game's own: program, started
 /// with --child on one end of a socket pair, serves the one request and
 /// ends. For a build tree, where the user's own account keeps the record,

@@ -13,7 +13,8 @@
 # no.wav for wrong and Esatto.wav for right (told apart by pitch), the sound
 # cut off ending where the next begins, or nothing when the caller plays in
 # silence. The program must end with status 0, never having tried Wayland,
-# and the record files must hold the score and the name.
+# and the record files must hold the score and the name. With no_service
+# set, the game has no record service, and must say so after the greeting.
 #   match.sh PROGRAM [NAME [QUESTIONS]]
 # The caller may set record_dir, where the program keeps its record (by
 # default the build tree's, which the match starts without), and silence, an
@@ -70,7 +71,7 @@ SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
 wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
     for _ in $(seq 200); do
-        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No |Ciao)' | tail -n 1)" =~ $1 ]] &&
+        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No |Ciao|Errore)' | tail -n 1)" =~ $1 ]] &&
             return 0 || sleep 0.1
     done
     fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
@@ -111,6 +112,17 @@ env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${
     "$program" >"$work/log" 2>&1 & pid=$! && helpers+=($pid)
 wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
+if [ -n "${no_service:-}" ]; then
+    # Without its record service, the game says so in the error box, with
+    # the command that starts it, and ends with status 1 once it is closed.
+    wait_said 'sudo systemctl enable --now sequilla-record\.socket\.'
+    answer_box Return
+    timeout 5 sh -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || fail "the game did not end"
+    wait $pid
+    status=$? && [ $status -eq 1 ] || fail "the game ended with status $status"
+    echo "e2e_match: without its record service, the game said: $(said | grep -m 1 Errore)"
+    exit 0
+fi
 window=$(find_window '^Sequilla $') && wait_focus "$window" "the window" || fail "no window"
 for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
