@@ -23,7 +23,6 @@ groupadd $class && useradd -M -s /usr/sbin/nologin -G $class "${users[0]}" &&
 e2e=$(mktemp -d) && cp -r "$source_dir"/tests/e2e/. "$source_dir"/tests/packaging/client.py \
     "$source_dir"/scripts/own-session* "$e2e" && chmod -R a+rX "$e2e"
 client=$e2e/client.py
-
 # --- The upgrade from the folder every account could write ------------------
 # What pupils left: a record whose name the service refuses (a line
 # separator), a fifo, a link to a secret, a folder with a mount in it, and
@@ -51,22 +50,12 @@ exposure=$(systemd-analyze security sequilla-record.service --no-pager 2>/dev/nu
 check "the service's exposure is ${exposure:-unknown}" awk -v e="${exposure:-9}" 'BEGIN { exit !(e <= 1.5) }'
 echo "install test: the record service's exposure (systemd-analyze security): $exposure"
 check "the socket" test "$(stat -c '%U %a' /run/sequilla/record)" = "root 666"
-hints=$(desktop-file-validate /usr/share/applications/org.sequilla.sequilla.desktop)
-[ -z "$hints" ] || fail "desktop entry: $hints"
-# One metadata file serves both releases, and each release's AppStream finds
-# one thing to say: Debian 12's AppStream 0.16 does not know the developer
-# element yet, and AppStream 1.0 (Debian 13) warns that no homepage is given,
-# as Sequilla has none to give. lintian reports that warning as a failed
-# validation, which it is told to leave out there, and only there.
-case $(appstreamcli --version) in
-*" 0."*) expected='I: org.sequilla.sequilla:[0-9]+: unknown-tag developer' no_homepage=() ;;
-*) expected='W: org.sequilla.sequilla:~: url-homepage-missing'
-   no_homepage=(--suppress-tags appstream-metadata-validation-failed) ;;
-esac
-findings=$(appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.sequilla.sequilla.metainfo.xml |
-    grep -E '^[EWIP]: ' || true)
-grep -Eqx "$expected" <<<"$findings" && [ "$(wc -l <<<"$findings")" -eq 1 ] ||
-    fail "AppStream metadata: $findings"
+# lintian checks the desktop entry and runs AppStream's validator on the
+# metadata. AppStream 1.0 (Debian 13) warns that no homepage is given, as
+# Sequilla has none to give, which is left out there; lintian 2.116 (Debian
+# 12) does not know that tag.
+no_homepage=()
+[[ $(appstreamcli --version) = *" 0."* ]] || no_homepage=(--suppress-tags appstream-metadata-validation-failed)
 lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "$deb" 2>&1) ||
     fail "lintian: $(grep -v 'with root privileges' <<<"$lint")"
 
@@ -93,14 +82,14 @@ for try in "kill -STOP $service" "kill -KILL $service" "prlimit --pid $service -
     grep -Eq 'not permitted|Permission denied' <<<"$out" || fail "$try: $out"
 done
 check "a signal stopped the service" test "$(ps -o stat= -p "$service" | cut -c1)" = S
-replies=$(as $pupil "$client" ask 'save 32768 P' 'save 04 P' $'save 9 P\r\n' "save 9 $(printf 'x%.0s' $(seq 300))" \
+replies=$(as $pupil "$client" 'save 32768 P' 'save 04 P' $'save 9 P\r\n' "save 9 $(printf 'x%.0s' $(seq 300))" \
     'load now' 'save 9' $'save 9 \xc2\x85' | tr '\n' ' ')
 check "malformed requests were taken: $replies" test "$replies" = "R R R R R R R "
 # A flood of connections that never read, from one account: another
 # account's loads are answered all the same, and at once.
-as $pupil "$client" flood 6 & flood=$!
+as $pupil "$client" --flood 6 & flood=$!
 sleep 1
-loads=$(as "${users[0]}" "$client" loads 50)
+loads=$(as "${users[0]}" "$client" --loads 50)
 wait $flood
 echo "install test: 50 loads of another account during a flood: the slowest in ${loads%% *} ms"
 check "a flood starved another account: $loads" test "${loads#* }" = "[]"
@@ -113,13 +102,13 @@ check "the service did not survive the flood" test "$(systemctl show -P MainPID 
 # Paced so that systemd's limit to how often a socket may start its
 # service (20 in 2 s) is never reached.
 for score in $(seq 5 34); do
-    "$client" ask "save $score P$score" >/dev/null & asked=$!
+    "$client" "save $score P$score" >/dev/null & asked=$!
     sleep "0.00$((RANDOM % 10))"
     systemctl kill -s KILL sequilla-record.service 2>/dev/null
     wait $asked
     systemctl reset-failed sequilla-record.service # no limit to restarts that root caused
     sleep 0.25
-    loaded=$("$client" ask load)
+    loaded=$("$client" load)
     [[ $loaded =~ ^L([0-9]+)\ P([0-9]+)$ && ${BASH_REMATCH[1]} = "${BASH_REMATCH[2]}" &&
         ${BASH_REMATCH[1]} -le $score || $loaded = "L4 Bruno" ]] || fail "a kill at a save left $loaded"
 done
@@ -129,12 +118,12 @@ echo "install test: 30 saves killed by root at random instants; each left the ol
 dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
 check "a pupil of another class could start the game" grep -q "Permission denied" \
     <<<"$(LC_ALL=C as $pupil /usr/games/sequilla 2>&1)"
-got=$(as $pupil "$client" ask load)
+got=$(as $pupil "$client" load)
 check "a pupil of another class reached the record: $got" test "$got" = D
-check "the class could not reach the record" grep -q '^L' <<<"$(as "${users[0]}" "$client" ask load)"
+check "the class could not reach the record" grep -q '^L' <<<"$(as "${users[0]}" "$client" load)"
 dpkg -i "$deb" >/dev/null 2>&1 # as an upgrade does
 check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
-check "after the upgrade, another class reached the record" test "$(as $pupil "$client" ask load)" = D
+check "after the upgrade, another class reached the record" test "$(as $pupil "$client" load)" = D
 dpkg-statoverride --remove /usr/lib/sequilla && chmod 0755 /usr/lib/sequilla && chgrp root /usr/lib/sequilla
 
 # --- Without the service, the game says so and ends -------------------------

@@ -35,7 +35,7 @@ public:
     };
 
     FakeRuntime()
-        : Runtime(RecordStore([this] { return connect(); }, QStringLiteral("test")))
+        : Runtime(RecordStore([this] { return serveInThread(); }, QStringLiteral("test")))
     {
     }
     QList<Box> boxes;
@@ -49,9 +49,6 @@ public:
     QTemporaryDir recordDir;
     QString windowsDirectory = recordDir.path();
     std::chrono::milliseconds lockLimit{5000}; // the record service's
-    /// A connection to the record service: by default one served in a thread
-    /// on windowsDirectory.
-    RecordStore::Connect connect = [this] { return serveInThread(); };
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
@@ -75,6 +72,8 @@ protected:
     void showFailure(const QString &message) override { failures << message; }
 
 private:
+    // A connection to a record service of the test's own, in a thread,
+    // keeping its record in windowsDirectory.
     UniqueFd serveInThread()
     {
         int ends[2];
