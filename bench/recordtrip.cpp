@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <vector>
@@ -26,8 +28,9 @@ double roundTrip(const std::function<UniqueFd()> &connect, const std::string &re
     const Clock::time_point start = Clock::now();
     const UniqueFd socket = connect();
     char reply[512];
+    pollfd answer{socket.get(), POLLIN, 0};
     if (!socket.valid() || ::send(socket.get(), request.data(), request.size(), 0) < 0 ||
-        ::recv(socket.get(), reply, sizeof reply, 0) <= 0) {
+        ::poll(&answer, 1, 15000) != 1 || ::recv(socket.get(), reply, sizeof reply, 0) <= 0) {
         std::fprintf(stderr, "bench_recordtrip: no reply to %s\n", request.c_str());
         std::exit(1);
     }
