@@ -291,18 +291,23 @@ private slots:
         QCOMPARE(bytesOf(file("nquirel.txt")), beaten ? QByteArray("Bo Lu \r\n") : QByteArray());
     }
 
-    // A save that the record's lock holds up past the service's limit
-    // gives up with the error box: never a hang. Once it is free, it saves.
-    void aSaveGivesUpOnAHeldLockWithinItsLimit()
+    // A save waits while the record's lock is held, and gives up with the
+    // error box once it is held past the service's limit: never a hang.
+    void aSaveWaitsForTheRecordLockWithinItsLimit()
     {
         const UniqueFd other(::open(QFile::encodeName(file(".lock")).constData(),
                                     O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-        runtime->lockLimit = 300ms;
         QCOMPARE(::flock(other.get(), LOCK_EX), 0);
-        QVERIFY(failureOf([&] { tavola->SaveRecord(u"5"_s, u"Cy"_s); }).contains(u"occupato"));
-        QCOMPARE(::flock(other.get(), LOCK_UN), 0);
+        std::jthread release([&] {
+            std::this_thread::sleep_for(200ms);
+            ::flock(other.get(), LOCK_UN);
+        });
         QVERIFY(tavola->SaveRecord(u"5"_s, u"Cy"_s));
         QCOMPARE(bytesOf(file("quirel.txt")) + bytesOf(file("nquirel.txt")), "5\r\nCy\r\n");
+        release.join();
+        runtime->lockLimit = 300ms;
+        QCOMPARE(::flock(other.get(), LOCK_EX), 0);
+        QVERIFY(failureOf([&] { tavola->SaveRecord(u"6"_s, u"Cy"_s); }).contains(u"occupato"));
     }
 
     // An overflow ends the program with the error box, and no later event

@@ -101,7 +101,8 @@ private slots:
         QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
         QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
         QTest::newRow("load, two lines")    << "3\r\n4\r\n|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
-        QTest::newRow("save, higher")       << kept << "save 4 Niccol\xc3\xb2 Bo"_ba << "W"_ba << "4\r\n|Niccol\xc3\xb2 Bo\r\n"_ba;
+        QTest::newRow("save, higher")       << kept << "save 9 Niccol\xc3\xb2 \xee\x80\x80"_ba << "W"_ba << "9\r\n|Niccol\xc3\xb2 \xee\x80\x80\r\n"_ba;
+        QTest::newRow("save 0")             << kept << "save 0 Bo"_ba << "K"_ba << ""_ba;
         QTest::newRow("save, tie")          << kept << "save 3 Bo"_ba << "K"_ba << ""_ba;
         QTest::newRow("save over 1e999")    << "1e999|Ada\r\n"_ba << "save 1 Bo"_ba << "W"_ba << "1\r\n|Bo\r\n"_ba;
         QTest::newRow("save, empty name")   << kept << "save 5 "_ba << "W"_ba << "5\r\n|\r\n"_ba;
@@ -152,6 +153,10 @@ private slots:
         };
         const auto save = [&](const StepHook &hook) { run(true, hook); };
         const auto load = [&](const StepHook &hook) { run(false, hook); };
+        // A journal damaged on disk is dropped: the files hold the record.
+        QVERIFY(writeFile(dir.filePath(u".journal"_s), "12"));
+        load({});
+        QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
         int stops = 0;
         for (int step = 1; stoppedAt(step, save); ++step) {
             for (int recovery = 1; stoppedAt(recovery, load); ++recovery)
