@@ -100,7 +100,6 @@ private slots:
         QTest::newRow("load, no files")     << "<missing>|<missing>"_ba << "load"_ba << "L "_ba << "|"_ba;
         QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
         QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
-        QTest::newRow("load, two lines")    << "3\r\n4\r\n|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
         QTest::newRow("save, higher")       << kept << "save 9 Niccol\xc3\xb2 \xee\x80\x80"_ba << "W"_ba << "9\r\n|Niccol\xc3\xb2 \xee\x80\x80\r\n"_ba;
         QTest::newRow("save 0")             << kept << "save 0 Bo"_ba << "K"_ba << ""_ba;
         QTest::newRow("save, tie")          << kept << "save 3 Bo"_ba << "K"_ba << ""_ba;
@@ -111,7 +110,6 @@ private slots:
         QTest::newRow("leading zero")       << kept << "save 04 Bo"_ba << "R"_ba << ""_ba;
         QTest::newRow("no name")            << kept << "save 4"_ba << "R"_ba << ""_ba;
         QTest::newRow("line break")         << kept << "save 4 Bo\r\n9"_ba << "R"_ba << ""_ba;
-        QTest::newRow("tab")                << kept << "save 4 B\to"_ba << "R"_ba << ""_ba;
         QTest::newRow("next line, C1")      << kept << "save 4 \xc2\x85"_ba << "R"_ba << ""_ba;
         QTest::newRow("line separator")     << kept << "save 4 \xe2\x80\xa8"_ba << "R"_ba << ""_ba;
         QTest::newRow("overlong UTF-8")     << kept << "save 4 \xe0\x80\xaf"_ba << "R"_ba << ""_ba;
@@ -134,6 +132,17 @@ private slots:
         QCOMPARE(replyTo(request, rules), reply);
         QCOMPARE(record(), after.isEmpty() ? before : after);
         QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+    }
+
+    // A request waits while the record's lock is held, within the limit,
+    // and is answered "busy" past it: never a hang.
+    void aHeldLockIsWaitedForWithinItsLimit()
+    {
+        const UniqueFd other(::openat(folder.get(), ".lock", O_RDWR | O_CREAT, 0600));
+        QCOMPARE(::flock(other.get(), LOCK_EX), 0);
+        QCOMPARE(replyTo("save 9 Bo", rules), "B"_ba);
+        std::jthread release([&] { ::usleep(100000), ::flock(other.get(), LOCK_UN); });
+        QCOMPARE(replyTo("save 9 Bo", {folderPath.constData(), 300ms, 5000ms}), "W"_ba);
     }
 
     // Killed at any step of a save, and then at any step of the recovery
@@ -207,6 +216,7 @@ private slots:
                 ::listen(listener.get(), 8) == 0);
         ServiceRules shared = rules;
         shared.connectionsPerAccount = 2;
+        shared.programFolder = folderPath.constData(); // ours: we may play
         std::jthread service(serveListener, listener.get(), shared, std::optional(1000ms));
         RecordStore store([&] { return connectToService(path.constData()); }, {});
         const UniqueFd silent[]{connectToService(path.constData()), connectToService(path)};
@@ -246,7 +256,6 @@ private slots:
         const QByteArray e = "\xc3\xa9";
         // clang-format off
         QTest::newRow("Windows lines")   << files("12 'Bo\\r\\nmore'")  << 12 << "Bo"_ba;
-        QTest::newRow("Unix lines")      << files("'7\\nx' Bo")         << 7  << "Bo"_ba;
         QTest::newRow("1e999")           << files("1e999 Bo")           << -1 << ""_ba;
         QTest::newRow("cut at 256")      << files("5 a$(printf '\\303\\251%.0s' $(seq 150))") << 5 << "a" + e.repeated(127);
         QTest::newRow("fifo")            << u"mkfifo quirel.txt"_s           << -1 << ""_ba;

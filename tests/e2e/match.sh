@@ -115,10 +115,8 @@ wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # t
 if [ -n "${no_service:-}" ]; then
     # Without its record service, the game says so in the error box, with
     # the command that starts it, and ends with status 1 once it is closed.
-    wait_said 'sudo systemctl enable --now sequilla-record\.socket\.'
-    answer_box Return
-    timeout 5 sh -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || fail "the game did not end"
-    wait $pid
+    wait_said 'sudo systemctl enable --now sequilla-record\.socket\.' && answer_box Return
+    timeout 5 tail --pid=$pid -f /dev/null && wait $pid
     status=$? && [ $status -eq 1 ] || fail "the game ended with status $status"
     echo "e2e_match: without its record service, the game said: $(said | grep -m 1 Errore)"
     exit 0
