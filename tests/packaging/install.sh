@@ -14,4 +14,10 @@ dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' && {
     exit 77
 }
 deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package did not build"; exit 1; }
-"$source_dir/scripts/own-system" "$source_dir/tests/packaging/system.sh" "$source_dir" "$deb"
+# What the test needs, where the system sees it (the checkout may be under
+# /tmp, which the system mounts afresh).
+stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+mkdir "$stage/tests" "$stage/scripts" && cp -r "$source_dir"/tests/{e2e,packaging} "$stage/tests" &&
+    cp "$source_dir"/scripts/own-session* "$stage/scripts" && cp "$deb" "$stage" || exit 1
+"$source_dir/scripts/own-system" "$stage/tests/packaging/system.sh" "$stage" "$stage/$(basename "$deb")"
