@@ -169,7 +169,7 @@ void serveListener(int listener, const ServiceRules &rules,
         const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
         if (::poll(watched.data(), watched.size(), int(timeout.count())) < 0 && errno != EINTR)
             return;
-        // Clients first, in order, each with one request at most.
+        // Open connections first, one request each at most; each then closes.
         for (std::size_t i = clients.size(); i-- > 0;) {
             if (watched[i + 1].revents == 0)
                 continue;
