@@ -16,10 +16,9 @@ exec scripts/own-system bash -c '
     apt-get install -y -q --no-install-recommends "$1" >/dev/null 2>&1
     cd "$2"
     echo "== the record service: round trips (the first starts it)"
-    bench_recordtrip() { build/bench/bench_recordtrip "$@"; }
-    bench_recordtrip "$3"
+    build/bench/bench_recordtrip "$3"
     systemctl stop sequilla-record.service
-    bench_recordtrip 1 | head -n 1
+    build/bench/bench_recordtrip 1 | head -n 1
     echo "== start-up: the real window loading its record from the service, against the floor"
     work=$(mktemp -d)
     Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null & xvfb=$!

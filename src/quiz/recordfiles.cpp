@@ -31,15 +31,10 @@ QString Tavola::Leggifiletxt(const QString &nomefile)
     return m_runtime.Record().read(nomefile);
 }
 
-void Tavola::EnsureRecordFiles()
-{
-    // The record service makes both files, empty, where they are missing,
-    // as it loads the record: the window never touches them.
-}
-
 void Tavola::LoadRecord()
 {
-    // Both files of one save: another copy of the program may be saving.
+    // Both files of one save, through the record service, which also makes
+    // them, empty, where they are missing: the window never touches them.
     const RecordStore::Reading reading = m_runtime.Record().reading();
     lblpunti->setCaption(Leggifiletxt(scoreFile(m_state.windowsDir)));
     lblnome->setCaption(Leggifiletxt(nameFile(m_state.windowsDir)));

@@ -18,7 +18,6 @@ void Tavola::Form_Load()
     lblnome1->setCaption(m_state.playerName);
     StartClock();
     m_state.windowsDir = GetSystemDir();
-    EnsureRecordFiles();
     LoadRecord();
     ShowClock();
 }

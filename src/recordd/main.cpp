@@ -19,7 +19,6 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,7 +30,7 @@ UniqueFd openFolder(const char *path)
     return UniqueFd(::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
-// Started by systemd for this very process, with one connection.
+// Started by systemd for this very process, with its one socket.
 bool fromSystemd()
 {
     const char *pid = std::getenv("LISTEN_PID");

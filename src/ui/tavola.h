@@ -45,7 +45,6 @@ protected:
     // The record files, in the directory held by windowsDir.
     QString GetSystemDir();
     QString Leggifiletxt(const QString &nomefile);
-    void EnsureRecordFiles();
     void LoadRecord();
     /// Saves unless the record on disk is at least scoreText; says whether it saved.
     bool SaveRecord(const QString &scoreText, const QString &name);
