@@ -1,24 +1,105 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The runtime's text-to-number conversions and number ranges.
+// The runtime: its text-to-number conversions and number ranges; and the
+// record service, the requests it answers and refuses, a save that is all
+// or nothing wherever the service is stopped, who may reach it, and the
+// record an upgrade keeps from the files of an earlier version.
+#include "recordfolder.h"
+#include "request.h"
 #include "runtime/conversions.h"
 #include "runtime/int16.h"
 #include "runtime/randomsource.h"
+#include "service.h"
+#include "tavolatester.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+UniqueFd openFolder(const QString &path)
+{
+    return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY));
+}
+
+// The service's reply to one request on a connection of its own, "" when
+// it sent none.
+QByteArray replyTo(const QByteArray &request, const ServiceRules &rules)
+{
+    int ends[2] = {-1, -1};
+    ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
+    const UniqueFd client(ends[0]), service(ends[1]);
+    ::send(client.get(), request.constData(), size_t(request.size()), 0);
+    serveConnection(service.get(), rules);
+    QByteArray reply(1024, Qt::Uninitialized);
+    const ssize_t size = ::recv(client.get(), reply.data(), size_t(reply.size()), MSG_DONTWAIT);
+    return reply.first(std::max<ssize_t>(size, 0));
+}
+
+// Runs call in a child process that the hook kills at step stop; says
+// whether the hook stopped it there.
+bool stoppedAt(int stop, const std::function<void(const StepHook &)> &call)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        call([stop](int step) {
+            if (step == stop)
+                ::raise(SIGKILL);
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+} // namespace
 
 class RuntimeTest : public QObject
 {
     Q_OBJECT
+
+    QTemporaryDir dir;
+    const QString score = dir.filePath(u"quirel.txt"_s), name = dir.filePath(u"nquirel.txt"_s);
+    UniqueFd folder = openFolder(dir.path());
+    const QByteArray folderPath = QFile::encodeName(dir.path());
+    ServiceRules rules{folderPath.constData(), 300ms, 300ms};
+
+    QByteArray record() const { return bytesOf(score) + '|' + bytesOf(name); }
+    // The record as a load finds it, the load stopped at the hook's step.
+    Record loaded(const StepHook &hook = {})
+    {
+        Record read;
+        bool malformed = false;
+        loadRecord(folder.get(), read, malformed, hook);
+        return read;
+    }
+    QStringList leftInFolder() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
 private slots:
     void initTestCase()
     {
         std::setlocale(LC_ALL, "it_IT.UTF-8"); // whose decimal separator is a comma
     }
+    void init() { QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n")); }
 
     // What a record file or the answer box may hold. The lenient reading
     // takes the leading number, 0 when there is none, and never fails; the
@@ -60,6 +141,187 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             largest = std::max(largest, random.next());
         QVERIFY(largest > 0.99f && largest < 1);
+    }
+
+    // The service answers the two well-formed requests alone: a score in the
+    // counter's range with no leading zero, a name that the name prompt
+    // lets a child type. Files that hold no well-formed record are no record,
+    // so that they never block a save; missing ones are made empty.
+    void serviceAnswersWellFormedRequestsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // score file | name file; <missing> for none
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("after"); // empty: as before
+        const QByteArray kept = "3\r\n|Ada\r\n", longest(256, 'a');
+        // clang-format off
+        QTest::newRow("load")               << kept << "load"_ba << "L3 Ada"_ba << ""_ba;
+        QTest::newRow("load, no files")     << "<missing>|<missing>"_ba << "load"_ba << "L "_ba << "|"_ba;
+        QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L "_ba << ""_ba;
+        QTest::newRow("save, higher")       << kept << "save 9 Niccol\xc3\xb2 \xee\x80\x80"_ba << "W"_ba << "9\r\n|Niccol\xc3\xb2 \xee\x80\x80\r\n"_ba;
+        QTest::newRow("save 0")             << kept << "save 0 Bo"_ba << "K"_ba << ""_ba;
+        QTest::newRow("save, tie")          << kept << "save 3 Bo"_ba << "K"_ba << ""_ba;
+        QTest::newRow("save over 1e999")    << "1e999|Ada\r\n"_ba << "save 1 Bo"_ba << "W"_ba << "1\r\n|Bo\r\n"_ba;
+        QTest::newRow("save, empty name")   << kept << "save 5 "_ba << "W"_ba << "5\r\n|\r\n"_ba;
+        QTest::newRow("longest request")    << kept << "save 32767 " + longest << "W"_ba << "32767\r\n|" + longest + "\r\n";
+        QTest::newRow("past 16 bits")       << kept << "save 32768 Bo"_ba << "R"_ba << ""_ba;
+        QTest::newRow("leading zero")       << kept << "save 04 Bo"_ba << "R"_ba << ""_ba;
+        QTest::newRow("no name")            << kept << "save 4"_ba << "R"_ba << ""_ba;
+        QTest::newRow("line break")         << kept << "save 4 Bo\r\n9"_ba << "R"_ba << ""_ba;
+        QTest::newRow("next line, C1")      << kept << "save 4 \xc2\x85"_ba << "R"_ba << ""_ba;
+        QTest::newRow("line separator")     << kept << "save 4 \xe2\x80\xa8"_ba << "R"_ba << ""_ba;
+        QTest::newRow("overlong UTF-8")     << kept << "save 4 \xe0\x80\xaf"_ba << "R"_ba << ""_ba;
+        QTest::newRow("surrogate")          << kept << "save 4 \xed\xa0\x80"_ba << "R"_ba << ""_ba;
+        QTest::newRow("cut character")      << kept << "save 4 \xc3"_ba << "R"_ba << ""_ba;
+        QTest::newRow("name too long")      << kept << "save 4 a" + longest << "R"_ba << ""_ba;
+        QTest::newRow("far too long")       << kept << "save 4 " + QByteArray(70000, 'a') << "R"_ba << ""_ba;
+        QTest::newRow("empty, as a close")  << kept << ""_ba << ""_ba << ""_ba;
+        // clang-format on
+    }
+    void serviceAnswersWellFormedRequestsOnly()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, after);
+        const QList<QByteArray> files = before.split('|');
+        for (const auto &[path, bytes] : {std::pair(score, files[0]), std::pair(name, files[1])})
+            QVERIFY(bytes == "<missing>" ? QFile::remove(path) : writeFile(path, bytes));
+        QCOMPARE(replyTo(request, rules), reply);
+        QCOMPARE(record(), after.isEmpty() ? before : after);
+        QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+    }
+
+    // A request waits while the record's lock is held, within the limit,
+    // and is answered "busy" past it: never a hang.
+    void aHeldLockIsWaitedForWithinItsLimit()
+    {
+        const UniqueFd other(::openat(folder.get(), ".lock", O_RDWR | O_CREAT, 0600));
+        QCOMPARE(::flock(other.get(), LOCK_EX), 0);
+        QCOMPARE(replyTo("save 9 Bo", rules), "B"_ba);
+        std::jthread release([&] { ::usleep(100000), ::flock(other.get(), LOCK_UN); });
+        QCOMPARE(replyTo("save 9 Bo", {folderPath.constData(), 300ms, 5000ms}), "W"_ba);
+    }
+
+    // Killed at any step of a save, and then at any step of the recovery
+    // that follows, the service leaves the old record or the new one, never
+    // a mix, and no file of its own work.
+    void aSaveIsAllOrNothingWhereverItStops()
+    {
+        const Record before{3, "Ada"}, after{12, "Zorro"};
+        const auto save = [&](const StepHook &hook) {
+            loaded(), saveRecord(folder.get(), after, hook);
+        };
+        const auto load = [&](const StepHook &hook) { loaded(hook); };
+        // A journal damaged on disk is dropped: the files hold the record.
+        QVERIFY(writeFile(dir.filePath(u".journal"_s), "12"));
+        QVERIFY(loaded() == before);
+        QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+        int stops = 0;
+        for (int step = 1; stoppedAt(step, save); ++step) {
+            for (int recovery = 1; stoppedAt(recovery, load); ++recovery)
+                ++stops;
+            const Record read = loaded();
+            QVERIFY2(read == before || read == after, qPrintable(QString::number(step)));
+            QCOMPARE(read == after, step >= 2); // from the journal's rename on
+            QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+            QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
+            ++stops;
+        }
+        // Each of the save's 10 steps; after the 7 that leave the journal in
+        // place (2 to 8), each step of the recovery up to the journal's removal.
+        QCOMPARE(stops, 10 + 7 * 6);
+    }
+
+    // On a full disk a save changes neither file, and leaves nothing behind.
+    void aFullDiskLeavesTheRecordAsItWas()
+    {
+        const QTemporaryDir disk;
+        if (::mount("tmpfs", QFile::encodeName(disk.path()), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("only root can make a small disk");
+        const auto unmount =
+            qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
+        QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
+        writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
+        const QByteArray smallPath = QFile::encodeName(disk.path());
+        const ServiceRules full{smallPath.constData(), 300ms, 300ms};
+        QCOMPARE(replyTo("save 4 Bo", full), "E" + QByteArray::number(ENOSPC));
+        QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({u".lock"_s, u"fill"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+    }
+
+    // On systemd's socket, one account has a share of connections open at
+    // once; past it, a connection is turned away at once. A silent client
+    // is closed once its time is up, and then the account is served again.
+    void eachAccountHasItsShareOfTheService()
+    {
+        const QByteArray path = QFile::encodeName(dir.filePath(u"socket"_s));
+        sockaddr_un address{AF_UNIX, {}};
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const UniqueFd listener(::socket(AF_UNIX, SOCK_SEQPACKET, 0));
+        QVERIFY(::bind(listener.get(), reinterpret_cast<sockaddr *>(&address), sizeof address) ==
+                    0 &&
+                ::listen(listener.get(), 8) == 0);
+        ServiceRules shared = rules;
+        shared.connectionsPerAccount = 2;
+        shared.programFolder = folderPath.constData(); // ours: we may play
+        std::jthread service(serveListener, listener.get(), shared, std::optional(1000ms));
+        RecordStore store([&] { return connectToService(path.constData()); }, {});
+        const UniqueFd silent[]{connectToService(path.constData()), connectToService(path)};
+        QVERIFY(failureOf([&] { store.read(score); }).contains(u"occupato"));
+        pollfd closed{silent[0].get(), POLLIN, 0};
+        QCOMPARE(::poll(&closed, 1, 2000), 1); // once its time is up
+        QCOMPARE(store.read(score), u"3\r\n"_s);
+    }
+
+    // Where the game's folder is closed to others, its group alone plays,
+    // and root.
+    void onlyTheClassMayPlay()
+    {
+        const auto plays = [](mode_t mode, uid_t uid, gid_t gid, gid_t extra) {
+            return mayPlay(Peer{uid, gid, {extra}}, mode, 500);
+        };
+        QVERIFY(plays(0755, 1000, 1000, 1000)); // an open folder
+        QVERIFY(plays(0750, 1000, 500, 1000));  // the class as the account's group
+        QVERIFY(plays(0750, 1000, 1000, 500));  // the class as another group of its
+        QVERIFY(plays(0750, 0, 0, 0));          // root
+        QVERIFY(!plays(0754, 1000, 1000, 501)); // another class, even where it may read
+    }
+
+    // An upgrade keeps an old record only as the service would take it: a
+    // well-formed score on the first line of a regular file with one link,
+    // and a name the service accepts, cut at 256 bytes between characters.
+    void importKeepsOnlyWhatTheServiceAccepts_data()
+    {
+        QTest::addColumn<QString>("staged"); // shell commands in the old folder
+        QTest::addColumn<int>("score");      // -1: no record
+        QTest::addColumn<QByteArray>("name");
+        // The score file's and the name file's bytes, as printf's %b reads them.
+        const auto files = [](const char *arguments) {
+            return "set " + QString::fromLatin1(arguments) +
+                   u"; printf '%b' \"$1\" >quirel.txt; printf '%b' \"$2\" >nquirel.txt"_s;
+        };
+        const QByteArray e = "\xc3\xa9";
+        // clang-format off
+        QTest::newRow("Windows lines")   << files("12 'Bo\\r\\nmore'")  << 12 << "Bo"_ba;
+        QTest::newRow("cut at 256")      << files("5 a$(printf '\\303\\251%.0s' $(seq 150))") << 5 << "a" + e.repeated(127);
+        QTest::newRow("fifo")            << u"mkfifo quirel.txt"_s           << -1 << ""_ba;
+        QTest::newRow("link")            << u"echo 9 >/tmp/$$; ln -s /tmp/$$ quirel.txt"_s << -1 << ""_ba;
+        QTest::newRow("two links")       << files("9 Bo") + "; ln quirel.txt other" << -1 << ""_ba;
+        // clang-format on
+    }
+    void importKeepsOnlyWhatTheServiceAccepts()
+    {
+        QFETCH(QString, staged);
+        QFETCH(int, score);
+        QFETCH(QByteArray, name);
+        QTemporaryDir old;
+        QVERIFY(QProcess::execute(u"sh"_s, {u"-c"_s, "cd " + old.path() + " && " + staged}) == 0);
+        const Record kept = importRecord(openFolder(old.path()).get());
+        QCOMPARE(kept.score.value_or(-1), score);
+        QCOMPARE(QByteArray::fromStdString(kept.name), name);
     }
 };
 

@@ -12,8 +12,8 @@
 # counters and the time left with their values; the recording must hold one sound a judgement,
 # no.wav for wrong and Esatto.wav for right (told apart by pitch), the sound
 # cut off ending where the next begins, or nothing when the caller plays in
-# silence. The program must end with status 0, never having tried Wayland,
-# and the record files must hold the score and the name. With no_service
+# silence. The program must end with status 0, never having tried Wayland
+# (what it saved is for the caller to check). With no_service
 # set, the game has no record service, and must say so after the greeting.
 #   match.sh PROGRAM [NAME [QUESTIONS]]
 # The caller may set record_dir, where the program keeps its record (by
@@ -116,10 +116,8 @@ if [ -n "${no_service:-}" ]; then
     # Without its record service, the game says so in the error box, with
     # the command that starts it, and ends with status 1 once it is closed.
     wait_said 'sudo systemctl enable --now sequilla-record\.socket\.' && answer_box Return
-    timeout 5 tail --pid=$pid -f /dev/null && wait $pid
-    status=$? && [ $status -eq 1 ] || fail "the game ended with status $status"
-    echo "e2e_match: without its record service, the game said: $(said | grep -m 1 Errore)"
-    exit 0
+    timeout 5 tail --pid=$pid -f /dev/null && { wait $pid; [ $? -eq 1 ]; } || fail "the game did not end with status 1"
+    echo "e2e_match: without its record service, the game said: $(said | grep -m 1 Errore)" && exit 0
 fi
 window=$(find_window '^Sequilla $') && wait_focus "$window" "the window" || fail "no window"
 for cycle in $(seq "$cycles"); do
@@ -165,10 +163,6 @@ fi
 answer_box Return # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
-# Only the installed game may read its record; the package test reads it then.
-[ ! -r "$record_dir/quirel.txt" ] ||
-    [ "$(cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt")" = "$(printf '%s\r\n%s\r' $((cycles + 1)) "$name")" ] ||
-    fail "the record files hold: $(od -c "$record_dir/quirel.txt" "$record_dir/nquirel.txt")"
 
 ! said | grep Command1 || fail "Orca said Command1"
 # Each answer judged aloud once: a judgement said twice, or one said in

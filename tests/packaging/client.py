@@ -3,8 +3,6 @@
 # A client of the record service, as any program of a pupil's may be one:
 #   client.py MESSAGE...     each message on a connection of its own; prints
 #                            each reply, or why there is none
-#   client.py --loads N      N loads; prints the slowest in ms and the
-#                            replies that were no record
 #   client.py --flood S      for S seconds, from 4 processes, connections as
 #                            fast as they go, half of them sent a save, none
 #                            ever read
@@ -32,15 +30,7 @@ def ask(message, limit=15.0):
             return repr(error).encode()
 
 
-if sys.argv[1] == "--loads":
-    times, odd = [], []
-    for _ in range(int(sys.argv[2])):
-        start = time.monotonic()
-        reply = ask(b"load", 5.0)
-        times.append(time.monotonic() - start)
-        odd += [] if reply.startswith(b"L") else [reply]
-    print("%.1f %s" % (max(times) * 1000, odd))
-elif sys.argv[1] == "--flood":
+if sys.argv[1] == "--flood":
     end, held = time.monotonic() + float(sys.argv[2]), []
     for _ in range(2):
         os.fork()

@@ -9,15 +9,10 @@
 set -u
 source_dir=$(realpath "$1")
 [ "$(id -u)" -eq 0 ] || { echo "install test: skipped (needs root)"; exit 77; }
-dpkg-query -W -f='${Status}' sequilla 2>/dev/null | grep -q 'ok installed' && {
-    echo "install test: skipped (Sequilla is installed here; it is left alone)"
-    exit 77
-}
 deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package did not build"; exit 1; }
 # What the test needs, where the system sees it (the checkout may be under
 # /tmp, which the system mounts afresh).
 stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/tests" "$stage/scripts" && cp -r "$source_dir"/tests/{e2e,packaging} "$stage/tests" &&
-    cp "$source_dir"/scripts/own-session* "$stage/scripts" && cp "$deb" "$stage" || exit 1
+cp -r "$source_dir"/{tests,scripts} "$deb" "$stage" || exit 1
 "$source_dir/scripts/own-system" "$stage/tests/packaging/system.sh" "$stage" "$stage/$(basename "$deb")"

