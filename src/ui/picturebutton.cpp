@@ -28,9 +28,10 @@ void PictureButton::setPictures(const QPixmap &normal, const QPixmap &pressed,
 
 void PictureButton::keyPressEvent(QKeyEvent *event)
 {
-    // A tool button ignores Enter; a push button of this window takes it.
+    // A tool button ignores Enter; a push button of this window takes it,
+    // the keypad's Enter too (Qt marks every keypad key with its modifier).
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier) {
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         click();
         return;
     }

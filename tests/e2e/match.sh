@@ -5,7 +5,9 @@
 # (PipeWire or PulseAudio) whose null sink is recorded, and the Orca screen reader, whose speech is
 # logged. Each question is answered from what Orca says: Enter on the empty
 # box (wrong, the window turns black), then the number it said plus one
-# (right); Enter on Nuovo calcolo asks the next over a new gradient. At the
+# (right); Enter on Nuovo calcolo asks the next over a new gradient. Every
+# other question is played on the numeric keypad alone, its digits and its
+# Enter, as is the name prompt. At the
 # end a right answer is cut off by a wrong one at once, and Alt+X brings the
 # record message. Orca must say the start-up boxes, each question with its
 # number and each judgement, never "Command1"; the tree must hold the
@@ -22,7 +24,13 @@
 set -u
 program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { # so that a failure explains itself in the test's output, with the logs
+    echo "FAIL: $*"
+    echo "--- the program's log:" && cat "$work/log" 2>/dev/null
+    echo "--- Orca's keys and words, the last 150:"
+    grep -a -E "SPEECH OUTPUT|keyval_name|modifiers=|CONSUME:" "$work/orca.log" 2>/dev/null | tail -n 150
+    exit 1
+}
 work=$(mktemp -d) helpers=()
 trap 'pkill -P "$(IFS=,; echo "${helpers[*]}")"; kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 export PULSE_SERVER=unix:$work/pulse/native
@@ -66,6 +74,13 @@ parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --chan
 # speech server that cannot start (SPEECHD_CMD) keeps Speech Dispatcher,
 # whose cancels can stall Orca for seconds on a busy machine, out of it.
 timeout 10 sh -c 'while pgrep -u "$(id -u)" -x orca; do sleep 0.2; done' >/dev/null || fail "Orca runs already"
+# Orca in its laptop layout, as a child who answers on the keypad has it:
+# the desktop layout takes the keypad's Enter for Orca's own commands
+# whatever Num Lock says (a Qt program reports no Num Lock to it).
+mkdir -p "${XDG_DATA_HOME:-$HOME/.local/share}/orca"
+echo '{"general": {"keyboardLayout": 2, "orcaModifierKeys": ["Caps_Lock", "Shift_Lock"]}, "pronunciations": {},
+    "keybindings": {}, "profiles": {"default": {"profile": ["Default", "default"]}}}' \
+    >"${XDG_DATA_HOME:-$HOME/.local/share}/orca/user-settings.conf"
 SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.log" \
     >/dev/null 2>&1 & helpers+=($!)
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
@@ -78,6 +93,15 @@ wait_said() { # REGEX: until the last box, question or judgement Orca said match
 }
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
+# The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
+# Num Lock on as a child who types digits there has it: by keysym, xdotool
+# toggles Num Lock on its own, and loses track of it when it is on already.
+kp_enter=104
+keypad() { # NUMBER: its digits' keypad key codes
+    local codes=(90 87 88 89 83 84 85 79 80 81) i out=
+    for ((i = 0; i < ${#1}; i++)); do out+=" ${codes[${1:i:1}]}"; done
+    echo "$out"
+}
 # The program's windows named so (GNOME 48 draws frames in windows of
 # their own, which take the name too).
 find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
@@ -106,11 +130,12 @@ wait_pixel() { # TEST WHAT
 }
 
 wait_said 'Screen reader on'
+keys Num_Lock # as a child who plays on the keypad has it
 # As on a Wayland desktop, where the program must still take X (a Wayland
 # display that does not exist: none is tried).
 env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=sequilla-none ${silence:-} \
     "$program" >"$work/log" 2>&1 & pid=$! && helpers+=($pid)
-wait_said '^Come ti chiami\? text\.$' && answer_box "$name" Return
+wait_said '^Come ti chiami\? text\.$' && answer_box "$name" $kp_enter
 wait_said "^ $name vediamo se sei un vero campione  \$" && answer_box Return # the greeting
 if [ -n "${no_service:-}" ]; then
     # Without its record service, the game says so in the error box, with
@@ -124,7 +149,9 @@ for cycle in $(seq "$cycles"); do
     # As the focus comes to the box, or (Orca 48, the box focused already
     # as the window comes up) as the box's new name, without its role.
     wait_said '^Quanto fa ([0-9]+) più 1\?( text\.)?$'
-    right=$((BASH_REMATCH[1] + 1))
+    right=$((BASH_REMATCH[1] + 1)) enter=Return type=(xdotool type "$right")
+    # shellcheck disable=SC2046 # one key code a word
+    [ $((cycle % 2)) -eq 1 ] || { enter=$kp_enter && type=(keys $(keypad "$right")); }
     # Both sounds wait in the sound server from the first question on, loaded
     # by a client that the server knows by the program's name.
     [ "$cycle" -gt 1 ] || [ -n "${silence:-}" ] || timeout 5 sh -c 'until [ "$(pactl list samples short |
@@ -132,12 +159,12 @@ for cycle in $(seq "$cycles"); do
         do sleep 0.1; done' || fail "no sounds loaded ahead by Sequilla: $(pactl list samples short)"
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
     [ "$cycle" -gt 1 ] || { keys Tab && sleep 1 && keys shift+Tab; } # to Command1, behind Nuovo calcolo, and back
-    keys Return
+    keys $enter
     wait_said "^Sbagliato!! $right\.?\$" && sleep 0.8
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r$g$b" = 000 ]' "a wrong answer did not blacken the window"
-    keys Tab && wait_said '^Quanto fa' && xdotool type "$right" && keys Return # once Orca is back in the box
+    keys Tab && wait_said '^Quanto fa' && "${type[@]}" && keys $enter # once Orca is back in the box
     wait_said "^Esatto! $name sei forte!\$" && sleep 0.8
-    [ "$cycle" -eq "$cycles" ] || keys Return # Nuovo calcolo
+    [ "$cycle" -eq "$cycles" ] || keys $enter # Nuovo calcolo
 done
 # Minimised, the window is named Fattorama, in the tree too; restored, it
 # keeps the name and has the focus back.
@@ -160,7 +187,7 @@ if [ -n "${time_runs_out:-}" ]; then
 else
     sleep 1 && keys alt+x
 fi
-answer_box Return # the record message
+answer_box $kp_enter # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
 
