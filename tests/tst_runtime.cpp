@@ -239,7 +239,7 @@ private slots:
     {
         const QTemporaryDir disk;
         if (::mount("tmpfs", QFile::encodeName(disk.path()), "tmpfs", 0, "size=64k") != 0)
-            QSKIP("only root can make a small disk");
+            QSKIP("no small disk: mounting one needs root, and a place that allows it");
         const auto unmount =
             qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
         QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
