@@ -3,6 +3,7 @@
 // the program's own setting: the window as designed, start-up, questions and
 // answers, the end with its record decision, new matches.
 #include "program.h"
+#include "runtime/qtruntime.h"
 #include "tavolatester.h"
 #include "ui/pictures.h"
 
@@ -233,6 +234,22 @@ private slots:
         tavola->txtAnswer_KeyPress(key);
         QTest::keyClick(next(), Qt::Key_Space);
         QCOMPARE(runtime->randoms.size(), 1);
+    }
+
+    // The name prompt takes one line: a paste with a tab is refused, a long
+    // one cut to 64 characters; the keypad's Enter takes it.
+    void namePromptTakesOneLine()
+    {
+        QtRuntime real(RecordStore([] { return UniqueFd(); }, {}));
+        QTimer::singleShot(0, [] {
+            auto *field = QApplication::activeModalWidget()->findChild<QLineEdit *>();
+            field->insert(u"Ann\tA"_s), field->insert(QString(70, u'b'));
+            QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+        });
+        QTimer limit; // should Enter not take it
+        limit.callOnTimeout([] { QApplication::activeModalWidget()->close(); });
+        limit.start(5000);
+        QCOMPARE(real.AskText(u"Come ti chiami?"_s), QString(64, u'b'));
     }
 
     // Only a strictly higher score beats the record, both the record shown

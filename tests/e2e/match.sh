@@ -24,13 +24,9 @@
 set -u
 program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
-fail() { # so that a failure explains itself in the test's output, with the logs
-    echo "FAIL: $*"
-    echo "--- the program's log:" && cat "$work/log" 2>/dev/null
-    echo "--- Orca's keys and words, the last 150:"
-    grep -a -E "SPEECH OUTPUT|keyval_name|modifiers=|CONSUME:" "$work/orca.log" 2>/dev/null | tail -n 150
-    exit 1
-}
+fail() { # with the program's log, and Orca's last keys and words: a failure explains itself
+    echo "FAIL: $*" && cat "$work/log" 2>/dev/null; grep -a -E "SPEECH OUTPUT|keyval_name|modifiers=|CONSUME:" \
+        "$work/orca.log" 2>/dev/null | tail -n 150; exit 1; }
 work=$(mktemp -d) helpers=()
 trap 'pkill -P "$(IFS=,; echo "${helpers[*]}")"; kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 export PULSE_SERVER=unix:$work/pulse/native
@@ -77,10 +73,9 @@ timeout 10 sh -c 'while pgrep -u "$(id -u)" -x orca; do sleep 0.2; done' >/dev/n
 # Orca in its laptop layout, as a child who answers on the keypad has it:
 # the desktop layout takes the keypad's Enter for Orca's own commands
 # whatever Num Lock says (a Qt program reports no Num Lock to it).
-mkdir -p "${XDG_DATA_HOME:-$HOME/.local/share}/orca"
-echo '{"general": {"keyboardLayout": 2, "orcaModifierKeys": ["Caps_Lock", "Shift_Lock"]}, "pronunciations": {},
-    "keybindings": {}, "profiles": {"default": {"profile": ["Default", "default"]}}}' \
-    >"${XDG_DATA_HOME:-$HOME/.local/share}/orca/user-settings.conf"
+mkdir -p "$XDG_DATA_HOME/orca" && echo '{"general": {"keyboardLayout": 2, "orcaModifierKeys": ["Caps_Lock"]},
+    "pronunciations": {}, "keybindings": {}, "profiles": {"default": {"profile": ["Default", "default"]}}}' \
+    >"$XDG_DATA_HOME/orca/user-settings.conf"
 SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.log" \
     >/dev/null 2>&1 & helpers+=($!)
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
@@ -96,12 +91,8 @@ keys() { xdotool key --delay 30 "$@"; }
 # The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
 # Num Lock on as a child who types digits there has it: by keysym, xdotool
 # toggles Num Lock on its own, and loses track of it when it is on already.
-kp_enter=104
-keypad() { # NUMBER: its digits' keypad key codes
-    local codes=(90 87 88 89 83 84 85 79 80 81) i out=
-    for ((i = 0; i < ${#1}; i++)); do out+=" ${codes[${1:i:1}]}"; done
-    echo "$out"
-}
+kp_enter=104 pad=(90 87 88 89 83 84 85 79 80 81) # 0 to 9
+keypad() { for ((i = 0; i < ${#1}; i++)); do echo "${pad[${1:i:1}]}"; done; } # NUMBER
 # The program's windows named so (GNOME 48 draws frames in windows of
 # their own, which take the name too).
 find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }

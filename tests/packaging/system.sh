@@ -113,6 +113,12 @@ check "a pupil of another class could start the game" grep -q "Permission denied
 got=$(as $pupil "$client" load)
 check "a pupil of another class reached the record: $got" test "$got" = D
 check "the class could not reach the record" grep -q '^L' <<<"$(as "${users[0]}" "$client" load)"
+# The menu entry, as GNOME's app grid loads it (GLib checks TryExec, and Exec).
+menu() { as "$1" env PATH=/usr/bin:/bin:/usr/games /usr/bin/python3 -c 'from gi.repository import Gio
+try: print("shown" if Gio.DesktopAppInfo.new("org.sequilla.sequilla.desktop") else "?")
+except TypeError: print("hidden")' 2>/dev/null; }
+check "the menu entry: $(menu $pupil) to another class, $(menu "${users[0]}") to the class" \
+    test "$(menu $pupil) $(menu "${users[0]}")" = "hidden shown"
 dpkg -i "$deb" >/dev/null 2>&1 # as an upgrade does
 check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
 check "after the upgrade, another class reached the record" test "$(as $pupil "$client" load)" = D
