@@ -131,6 +131,8 @@ check "the game without its service" as "${users[0]}" env record_dir=$record_dir
 systemctl start sequilla-record.socket
 
 # --- Remove, then the upgrade from 0.2.0's layout, purge ----------------------
+rm -rf "$record_dir" && dpkg-reconfigure -f noninteractive sequilla >/dev/null 2>&1
+check "dpkg-reconfigure did not make the record's folder again" test -d "$record_dir"
 apt-get remove -y -q sequilla >/dev/null 2>&1
 check "remove left the program or lost the record" test ! -e /usr/games/sequilla -a -f "$record_dir/quirel.txt"
 check "remove left the socket" test ! -e /run/sequilla/record
