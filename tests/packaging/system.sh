@@ -132,7 +132,7 @@ systemctl start sequilla-record.socket
 
 # --- Remove, then the upgrade from 0.2.0's layout, purge ----------------------
 rm -rf "$record_dir" && dpkg-reconfigure -f noninteractive sequilla >/dev/null 2>&1
-check "dpkg-reconfigure did not make the record's folder again" test -d "$record_dir"
+check "dpkg-reconfigure did not make the record's folder again" test "$("$client" load)" = "L "
 apt-get remove -y -q sequilla >/dev/null 2>&1
 check "remove left the program or lost the record" test ! -e /usr/games/sequilla -a -f "$record_dir/quirel.txt"
 check "remove left the socket" test ! -e /run/sequilla/record
