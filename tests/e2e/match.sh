@@ -86,6 +86,10 @@ wait_said() { # REGEX: until the last box, question or judgement Orca said match
     done
     fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
 }
+wait_new() { # FROM REGEX: until Orca says, after the first FROM lines it said, a line that matches
+    for _ in $(seq 200); do said | tail -n +$(($1 + 1)) | grep -Eq "$2" && return 0 || sleep 0.1; done
+    fail "Orca did not say '$2'; its last words: $(said | tail -n 4 | tr '\n' '|')"
+}
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
 # The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
@@ -97,7 +101,7 @@ keypad() { for ((i = 0; i < ${#1}; i++)); do echo "${pad[${1:i:1}]}"; done; } # 
 # their own, which take the name too).
 find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
 wait_focus() { # WINDOW WHAT
-    timeout 5 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" || fail "$2 did not take the focus"; }
+    timeout 20 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" || fail "$2 did not take the focus"; }
 # Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
 # it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
@@ -105,14 +109,14 @@ answer_box() { # [TEXT] KEY
     [ -n "$box" ] && wait_focus "$box" "the box" || fail "no box"
     [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
     keys "$1"
-    timeout 5 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
+    timeout 20 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
         do sleep 0.1; done" || fail "the box did not close"
 }
 # Waits until the window's pixel at a point no control covers, low in the
 # gradient, passes a test on its r g b (the window alone: Xwayland shows no
 # whole screen).
 wait_pixel() { # TEST WHAT
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
         eval "$(xdotool getwindowgeometry --shell "$window")" && px=760 py=$((HEIGHT - 154))
         read -r r g b < <(import -window "$window" -crop "1x1+$px+$py" -depth 8 rgb:- | od -An -tu1)
         eval "$1" && return 0 || sleep 0.1
@@ -149,7 +153,8 @@ for cycle in $(seq "$cycles"); do
         grep -c sequilla-)" = 2 ] && pactl list clients | grep -q "application.name = \"Sequilla\"\$";
         do sleep 0.1; done' || fail "no sounds loaded ahead by Sequilla: $(pactl list samples short)"
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
-    [ "$cycle" -gt 1 ] || { keys Tab && sleep 1 && keys shift+Tab; } # to Command1, behind Nuovo calcolo, and back
+    # To Command1, behind Nuovo calcolo, once Orca has read it, and back.
+    [ "$cycle" -gt 1 ] || { mark=$(said | wc -l) && keys Tab && wait_new "$mark" . && keys shift+Tab; }
     keys $enter
     wait_said "^Sbagliato!! $right\.?\$" && sleep 0.8
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r$g$b" = 000 ]' "a wrong answer did not blacken the window"
@@ -159,15 +164,20 @@ for cycle in $(seq "$cycles"); do
 done
 # Minimised, the window is named Fattorama, in the tree too; restored, it
 # keeps the name and has the focus back.
-xdotool windowminimize --sync "$window" && timeout 5 xdotool search --sync --name '^Fattorama$' >/dev/null ||
+# Judgements are counted up to here: from here on the focus comes back to
+# Nuovo calcolo in other ways (the window restored, the menu closed), and
+# Orca reads the last judgement again with the button.
+judged=$(said | wc -l)
+xdotool windowminimize --sync "$window" && timeout 20 xdotool search --sync --name '^Fattorama$' >/dev/null ||
     fail "the minimised window is not named Fattorama"
 xdotool windowactivate "$window" && wait_focus "$window" "the restored window"
 xdotool search --name '^Fattorama$' | grep -qx "$window" || fail "the restored window lost its name"
-sleep 1 # for the window to give the focus back to its button
 keys Tab Return Tab BackSpace BackSpace BackSpace Return # right, cut off by wrong
+wait_said "^Sbagliato!! $right\.?\$"
 # "nuovo", from the menu bar: asked with Sì and No, No the default; Escape
-# keeps the match.
-sleep 1 && keys alt && sleep 0.3 && keys Right Right Return && wait_said '^No (push )?button'
+# keeps the match. Qt's menu bar takes the arrows a moment after Alt, which
+# no one reports.
+keys alt && sleep 0.3 && keys Right Right Return && wait_said '^No (push )?button'
 keys shift+Tab && wait_said '^Sì (push )?button' && keys Escape
 if [ -n "${time_runs_out:-}" ]; then
     # The child types on till the time runs out: the goodbye must take the
@@ -176,7 +186,7 @@ if [ -n "${time_runs_out:-}" ]; then
     until said | grep -q '^Ciao, alla prossima sfida\.' || [ $SECONDS -gt 150 ]; do keys 4 BackSpace; done
     wait_said '^Ciao, alla prossima sfida\. ?$' && answer_box Return
 else
-    sleep 1 && keys alt+x
+    wait_focus "$window" "the window, back from the box" && keys alt+x
 fi
 answer_box $kp_enter # the record message
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
@@ -184,11 +194,9 @@ wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 
 ! said | grep Command1 || fail "Orca said Command1"
 # Each answer judged aloud once: a judgement said twice, or one said in
-# place of another, shows here (the two answers at the end, given at once,
-# may go unsaid). Back from the menu's box on Nuovo calcolo, Orca reads
-# the last judgement with the button again: that one is not counted.
-spoken=$(said | sed -n '/^INIZIAMO/q; s/^Sbagliato!! .*/W/p; s/^Esatto! .*/R/p' | tr -d '\n')
-[[ "$spoken" =~ ^(WR){$cycles}R?W?$ ]] || fail "Orca said the judgements $spoken"
+# place of another, shows here.
+spoken=$(said | head -n "$judged" | sed -n 's/^Sbagliato!! .*/W/p; s/^Esatto! .*/R/p' | tr -d '\n')
+[[ "$spoken" =~ ^(WR){$cycles}$ ]] || fail "Orca said the judgements $spoken"
 # Orca 43 logs a label as [label | text], Orca 48 as [label: 'text'].
 for value in "Risposte esatte: $((cycles + 1))" "Risposte errate: $((cycles + 1))" \
     "Risposte totali: $((2 * cycles + 2))" "Tempo restante: 00:0[0-4]:[0-5][0-9]"; do
