@@ -86,3 +86,17 @@ build_preset() {
 if [ -n "${SUDO_UID:-}" ] && [ "$(id -u)" -eq 0 ]; then
     trap '[ ! -d build ] || chown -R "$SUDO_UID:$SUDO_GID" build' EXIT
 fi
+
+# The time each stage of a run took, for the line that ends it.
+stage_times=()
+timed() { # NAME COMMAND...: runs COMMAND and notes its time under NAME
+    local start=$SECONDS status=0
+    "${@:2}" || status=$?
+    stage_times+=("$1 $((SECONDS - start)) s")
+    return $status
+}
+print_times() { # WHERE
+    local list
+    list=$(printf '%s, ' "${stage_times[@]}")
+    echo "== time of each stage $1: ${list%, }"
+}
