@@ -86,10 +86,6 @@ wait_said() { # REGEX: until the last box, question or judgement Orca said match
     done
     fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
 }
-wait_new() { # FROM REGEX: until Orca says, after the first FROM lines it said, a line that matches
-    for _ in $(seq 200); do said | tail -n +$(($1 + 1)) | grep -Eq "$2" && return 0 || sleep 0.1; done
-    fail "Orca did not say '$2'; its last words: $(said | tail -n 4 | tr '\n' '|')"
-}
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
 # The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
@@ -145,7 +141,7 @@ for cycle in $(seq "$cycles"); do
     # as the window comes up) as the box's new name, without its role.
     wait_said '^Quanto fa ([0-9]+) più 1\?( text\.)?$'
     right=$((BASH_REMATCH[1] + 1)) enter=Return type=(xdotool type "$right")
-    # shellcheck disable=SC2046 # one key code a word
+    # shellcheck disable=SC2207 # one key code a word
     [ $((cycle % 2)) -eq 1 ] || { enter=$kp_enter && type=(keys $(keypad "$right")); }
     # Both sounds wait in the sound server from the first question on, loaded
     # by a client that the server knows by the program's name.
@@ -181,8 +177,9 @@ wait_pixel '[ "$r$g$b" = 000 ]' "the last answer did not blacken the window"
 sleep 1 # the child's pause again, before the menu
 # "nuovo", from the menu bar: asked with Sì and No, No the default; Escape
 # keeps the match.
-mark=$(said | wc -l) && keys alt && wait_new "$mark" '^Sequilla: un quiz'
-keys Right Right Return && wait_said '^No (push )?button'
+# Qt's menu bar takes the arrows a moment after Alt, which nothing reports
+# (Orca names the menu only when it is not busy).
+keys alt && sleep 0.3 && keys Right Right Return && wait_said '^No (push )?button'
 keys shift+Tab && wait_said '^Sì (push )?button' && keys Escape
 if [ -n "${time_runs_out:-}" ]; then
     # The child types on till the time runs out: the goodbye must take the
@@ -211,6 +208,8 @@ grep -Eq "\[frame( \| |: ')Fattorama" "$work/orca.log" || fail "no window named 
 # The recording: a sound starts after 0.1 s of silence; its pitch over
 # 0.02-0.1 s tells right (C5, 523 Hz) from wrong (311 Hz); the C6 (1047 Hz)
 # that a right sound plays from 0.3 s on must be gone at 0.42 s once cut off.
+# On a busy machine the last right sound may be cut before its pitch can be
+# read ("?").
 heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
     function power(from, seconds, f,   c, i, s0, s1, s2) {
         c = 2 * cos(2 * 3.14159265 * f / rate); s1 = s2 = 0
@@ -226,5 +225,6 @@ heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
         if (n > 2 && power(starts[n] + 0.42 * rate, 0.16, 1046.5) > power(starts[2] + 0.42 * rate, 0.16, 1046.5) / 25)
             print " but the sound cut off went on"
     }')
-[ "$heard" = "$([ -n "${silence:-}" ] || { printf 'WR%.0s' $(seq "$cycles") && echo R; })" ] || fail "heard $heard"
-echo "e2e_match: $cycles questions read by Orca, $((2 * cycles + 2)) judgements said; ${silence:+no }sounds heard through $heard_through; record set for $name"
+expected=$(printf 'WR%.0s' $(seq "$cycles"))'[R?]' && [ -z "${silence:-}" ] || expected=
+[[ "$heard" =~ ^$expected$ ]] || fail "heard $heard"
+echo "e2e_match: $cycles questions read by Orca, $((2 * cycles)) judgements said once each; ${silence:+no }sounds heard through $heard_through; record set for $name"
