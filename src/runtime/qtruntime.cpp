@@ -2,11 +2,14 @@
 #include "qtruntime.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QWindow>
 #include <QTranslator>
 
 #include <cstdio>
@@ -26,6 +29,25 @@ QWidget *boxParent()
     return QApplication::activeWindow();
 }
 
+// Runs the box, and while it is open gives it the focus whenever a window
+// of ours holds it instead. A box that opens while the child types (the
+// goodbye when the time is up) can be refused the focus by a window
+// manager that saw keys after the box was made (GNOME's focus-stealing
+// prevention); the keys would then reach only the window the box blocks.
+// A request made later carries a later time, and is granted. Focus in
+// another program is left alone.
+int execFocused(QDialog &box)
+{
+    QTimer retry;
+    retry.callOnTimeout(&box, [&box] {
+        const QWindow *focus = QGuiApplication::focusWindow();
+        if (focus && focus != box.windowHandle() && box.isVisible())
+            box.activateWindow();
+    });
+    retry.start(250);
+    return box.exec();
+}
+
 } // namespace
 
 int QtRuntime::ShowMessage(const QString &text, int style, const QString &title)
@@ -38,9 +60,9 @@ int QtRuntime::ShowMessage(const QString &text, int style, const QString &title)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::No ? No : Yes;
+        return execFocused(box) == QMessageBox::No ? No : Yes;
     }
-    box.exec(); // with OK, the button of a box given none
+    execFocused(box); // with OK, the button of a box given none
     return Ok;
 }
 
@@ -59,7 +81,7 @@ QString QtRuntime::AskText(const QString &prompt)
     field->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[^\\x{0}-\\x{1f}\\x{7f}-\\x{9f}\\x{2028}\\x{2029}]*")),
         field));
-    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+    return execFocused(box) == QDialog::Accepted ? box.textValue() : QString();
 }
 
 void QtRuntime::endProgram(int status)
@@ -73,7 +95,7 @@ void QtRuntime::endProgram(int status)
 void QtRuntime::showFailure(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, programName(), message, QMessageBox::Ok, boxParent());
-    box.exec();
+    execFocused(box);
 }
 
 void installItalianTranslations()
