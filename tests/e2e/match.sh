@@ -183,7 +183,7 @@ sleep 1 # the child's pause again, before the menu
 # Alt opened nothing presses it again.
 for _ in 1 2; do
     keys alt && sleep 0.3 && keys Right Right Return
-    timeout 5 xdotool search --sync --onlyvisible --name '^Sequilla$' >/dev/null && break
+    timeout 5 xdotool search --sync --onlyvisible --name '^INIZIARE NUOVA GARA$' >/dev/null && break
 done
 wait_said '^No (push )?button'
 keys shift+Tab && wait_said '^Sì (push )?button' && keys Escape
