@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QTimer>
-#include <QWindow>
 #include <QTranslator>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
