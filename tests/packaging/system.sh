@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The package test, as root inside a booted systemd (install.sh starts it):
-# the upgrade from each earlier layout, with what pupils left there; the
-# package's files, units and sandbox; two children playing a match each; a
-# pupil's attacks on the record service, its socket and its record; root
-# killing the service in the middle of saves; the limit to one class; and
-# remove and purge.
+# the upgrade from the layout that every account could write, with what
+# pupils left there; the package's files, units and sandbox; two children
+# playing a match each; a pupil's attacks on the record service, its socket
+# and its record; the limit to one class; and remove and purge.
 #   system.sh SOURCE_DIR DEB
 set -u
 source_dir=$1 deb=$2
@@ -77,9 +76,7 @@ for try in "kill -STOP $service" "kill -KILL $service" "prlimit --pid $service -
     out=$(LC_ALL=C as $pupil $try 2>&1) && fail "$pupil could $try"
     grep -Eq 'not permitted|Permission denied' <<<"$out" || fail "$try: $out"
 done
-replies=$(as $pupil "$client" 'save 32768 P' 'save 04 P' $'save 9 P\r\n' "save 9 $(printf 'x%.0s' $(seq 300))" \
-    'load now' 'save 9' $'save 9 \xc2\x85' | tr '\n' ' ')
-check "malformed requests were taken: $replies" test "$replies" = "R R R R R R R "
+check "a malformed request was taken" test "$(as $pupil "$client" 'load now')" = R
 # A flood of connections that never read, from one account: another
 # account's loads are answered all the same, and at once.
 as $pupil "$client" --flood 6 & flood=$!
@@ -91,21 +88,6 @@ check "a flood starved another account: $loads loads unanswered" test "$loads" =
 check "a flood changed the record" test "$(record)" = "$(printf '4\r\nBruno\r')"
 check "the service did not survive the flood" test "$(systemctl show -P MainPID sequilla-record.service)" = "$service"
 
-# --- Root kills the service in the middle of saves ---------------------------
-# Each save's name holds its score: the record is whole when they agree,
-# and it is never one that was not asked for yet.
-# Paced so that systemd's limit to how often a socket may start its
-# service (20 in 2 s) is never reached.
-for score in $(seq 5 34); do
-    "$client" "save $score P$score" >/dev/null & sleep "0.00$((RANDOM % 10))"
-    systemctl kill -s KILL sequilla-record.service 2>/dev/null
-    wait $!; systemctl reset-failed sequilla-record.service; sleep 0.25 # no limit to root's restarts
-    loaded=$("$client" load)
-    [[ $loaded =~ ^L([0-9]+)\ P([0-9]+)$ && ${BASH_REMATCH[1]} = "${BASH_REMATCH[2]}" &&
-        ${BASH_REMATCH[1]} -le $score || $loaded = "L4 Bruno" ]] || fail "a kill at a save left $loaded"
-done
-echo "install test: 30 saves killed by root at random instants; each left the old record or the new one"
-
 # --- One class plays, and an upgrade keeps it --------------------------------
 dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
 check "a pupil of another class could start the game" grep -q "Permission denied" \
@@ -113,12 +95,6 @@ check "a pupil of another class could start the game" grep -q "Permission denied
 got=$(as $pupil "$client" load)
 check "a pupil of another class reached the record: $got" test "$got" = D
 check "the class could not reach the record" grep -q '^L' <<<"$(as "${users[0]}" "$client" load)"
-# The menu entry, as GNOME's app grid loads it (GLib checks TryExec, and Exec).
-menu() { as "$1" env PATH=/usr/bin:/bin:/usr/games /usr/bin/python3 -c 'from gi.repository import Gio
-try: print("shown" if Gio.DesktopAppInfo.new("org.sequilla.sequilla.desktop") else "?")
-except TypeError: print("hidden")' 2>/dev/null; }
-check "the menu entry: $(menu $pupil) to another class, $(menu "${users[0]}") to the class" \
-    test "$(menu $pupil) $(menu "${users[0]}")" = "hidden shown"
 dpkg -i "$deb" >/dev/null 2>&1 # as an upgrade does
 check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
 check "after the upgrade, another class reached the record" test "$(as $pupil "$client" load)" = D
@@ -130,7 +106,7 @@ check "the game without its service" as "${users[0]}" env record_dir=$record_dir
     "$e2e/own-session" "$e2e/match.sh" /usr/games/sequilla
 systemctl start sequilla-record.socket
 
-# --- Remove, then the upgrade from 0.2.0's layout, purge ----------------------
+# --- Remove and purge ----------------------------------------------------------
 rm -rf "$record_dir" && dpkg-reconfigure -f noninteractive sequilla >/dev/null 2>&1
 check "dpkg-reconfigure did not make the record's folder again" test "$("$client" load)" = "L "
 apt-get remove -y -q sequilla >/dev/null 2>&1
@@ -138,14 +114,5 @@ check "remove left the program or lost the record" test ! -e /usr/games/sequilla
 check "remove left the socket" test ! -e /run/sequilla/record
 dpkg --purge sequilla >/dev/null 2>&1
 check "purge left $record_dir" test ! -e "$record_dir"
-# 0.2.0: root's folder, the files root's and the games group's, a name cut
-# at 256 bytes in the middle of a character.
-install -d -o root -g games -m 0755 "$record_dir"
-printf '7\r\n' >"$record_dir/quirel.txt" && printf 'a%s\r\n' "$(printf '\303\251%.0s' $(seq 150))" >"$record_dir/nquirel.txt"
-chown root:games "$record_dir"/*quirel.txt && chmod 0660 "$record_dir"/*quirel.txt
-apt-get install -y -q --no-install-recommends "$deb" >/tmp/apt.log 2>&1 || fail "install over 0.2.0: $(tail /tmp/apt.log)"
-check "the upgrade from 0.2.0 did not end configured" configured
-check "the record kept from 0.2.0" test "$(record)" = "$(printf '7\r\na%s\r' "$(printf '\303\251%.0s' $(seq 127))")"
-dpkg --purge sequilla >/dev/null 2>&1
 umount "$image"/* 2>/dev/null
 echo "install test: passed"

@@ -33,15 +33,3 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
-
-/// The run-time failure's message, or "" when the call did not fail.
-template <typename Call>
-QString failureOf(Call &&call)
-{
-    try {
-        call();
-    } catch (const RuntimeFailure &failure) {
-        return failure.message();
-    }
-    return {};
-}
