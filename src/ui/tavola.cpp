@@ -144,12 +144,19 @@ void Tavola::activateOnce()
     dispatch([this] { Form_Activate(); });
 }
 
-bool Tavola::event(QEvent *event)
+// The window manager tells the new state and the new size in either order.
+void Tavola::endWaitOnceMaximised()
 {
-    if (event->type() == QEvent::Resize && m_awaitingSize) {
-        m_awaitingSize = false; // maximised at last
+    if (m_awaitingSize && windowState() == Qt::WindowMaximized && size() != m_sizeBeforeMaximised) {
+        m_awaitingSize = false;
         activateOnce();
     }
+}
+
+bool Tavola::event(QEvent *event)
+{
+    if (event->type() == QEvent::Resize)
+        endWaitOnceMaximised();
     if (event->type() == QEvent::WindowActivate)
         activateOnce();
     return QMainWindow::event(event);
@@ -168,14 +175,15 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
         m_watchedWindow->isExposed()) {
-        // GNOME 48 may map the window unmaximised, even calling it
-        // minimised while it is on screen. Asked again now, it maximises;
-        // the first question's background waits for that size, half a
-        // second at most.
-        if (!m_onScreen && !(windowState() & Qt::WindowMaximized)) {
+        // GNOME 48 may map the window minimised and maximised at once,
+        // then drop both: it stays at its restored size unless asked again
+        // once on screen. The first question's background waits for the
+        // maximised size, three seconds at most (a window manager may refuse).
+        if (!m_onScreen && windowState() != Qt::WindowMaximized) {
             m_awaitingSize = true;
+            m_sizeBeforeMaximised = size();
             setWindowState(Qt::WindowMaximized);
-            QTimer::singleShot(500, this, [this] {
+            QTimer::singleShot(3000, this, [this] {
                 if (std::exchange(m_awaitingSize, false))
                     activateOnce();
             });
@@ -196,9 +204,17 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
 void Tavola::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // A resize alone never minimises: the window's state changes for that.
-    // GNOME 48 may call the window minimised while it maps it, before it is
-    // ever on screen: no child minimised it then.
-    if (event->type() == QEvent::WindowStateChange && m_onScreen)
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Until the window is maximised at first, any other state is the
+    // window manager's while it maps the window (GNOME 48 calls it
+    // minimised, then drops the maximised state): asked again, it maximises.
+    if (m_awaitingSize) {
+        if (windowState() != Qt::WindowMaximized)
+            setWindowState(Qt::WindowMaximized);
+        endWaitOnceMaximised();
+    } else if (m_onScreen) {
+        // A resize alone never minimises: the window's state changes for that.
         dispatch([this] { Form_Resize(); });
+    }
 }

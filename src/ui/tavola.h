@@ -62,6 +62,7 @@ private:
     void buildMenu();
     void connectControls();
     void activateOnce();
+    void endWaitOnceMaximised();
     template <typename Handler>
     void dispatch(Handler &&handler) noexcept;
 
@@ -79,6 +80,7 @@ private:
     bool m_activationPending = false;
     bool m_onScreen = false;     // exposed once since it was shown
     bool m_awaitingSize = false; // asked to maximise once on screen: the first question waits
+    QSize m_sizeBeforeMaximised; // the size it had when asked to maximise
     bool m_ended = false;        // a test runtime's EndProgram came back: nothing runs any more
     bool m_gameEnding = false;   // EndGame or cmdExit_Click has begun: ticks do nothing
     bool m_soundsPrepared = false;

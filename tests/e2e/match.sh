@@ -5,7 +5,8 @@
 # (PipeWire or PulseAudio) whose null sink is recorded, and the Orca screen reader, whose speech is
 # logged. Each question is answered from what Orca says: Enter on the empty
 # box (wrong, the window turns black), then the number it said plus one
-# (right); Enter on Nuovo calcolo asks the next over a new gradient. Every
+# (right); Enter on Nuovo calcolo asks the next over a new gradient, the
+# window maximised from the first. Every
 # other question is played on the numeric keypad alone, its digits and its
 # Enter, as is the name prompt. At the
 # end a right answer is cut off by a wrong one at once, and Alt+X brings the
@@ -149,6 +150,9 @@ for cycle in $(seq "$cycles"); do
         grep -c sequilla-)" = 2 ] && pactl list clients | grep -q "application.name = \"Sequilla\"\$";
         do sleep 0.1; done' || fail "no sounds loaded ahead by Sequilla: $(pactl list samples short)"
     [ "$cycle" -gt 1 ] || wait_pixel '[ "$r" = "$g" ] && [ "$b" -ge 128 ] && [ $((r % 10)) = 0 ]' "no gradient"
+    # Shown maximised: as wide as the screen.
+    [ "$cycle" -gt 1 ] || { read -r screen_width _ < <(xdotool getdisplaygeometry) && [ "$WIDTH" = "$screen_width" ]; } ||
+        fail "the window is not maximised: ${WIDTH}x$HEIGHT on a screen $screen_width wide"
     # To Command1, behind Nuovo calcolo, and back, a second later (a pause of
     # the child's, in which Orca would read it).
     [ "$cycle" -gt 1 ] || { keys Tab && sleep 1 && keys shift+Tab; }
