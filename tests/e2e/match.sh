@@ -98,7 +98,9 @@ keypad() { for ((i = 0; i < ${#1}; i++)); do echo "${pad[${1:i:1}]}"; done; } # 
 # their own, which take the name too).
 find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
 wait_focus() { # WINDOW WHAT
-    timeout 20 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" || fail "$2 did not take the focus"; }
+    timeout 20 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" ||
+        fail "$2 did not take the focus: window $1 of $(xdotool search --onlyvisible --pid "$pid" --name . | tr '\n' ' ')" \
+            "waited for it, and the focus is on $(xdotool getwindowfocus) '$(xdotool getwindowfocus getwindowname)'"; }
 # Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
 # it to take the focus, types TEXT, presses KEY and waits for the box to go.
 answer_box() { # [TEXT] KEY
