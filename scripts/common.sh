@@ -7,7 +7,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # What building and running Sequilla needs on Debian 12 and 13.
 build_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev qt6-translations-l10n libcanberra-dev libcanberra-pulse
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libcanberra-dev libcanberra-pulse libxcb1-dev
     fonts-liberation2 fonts-dejavu-core
 )
 # What the tests need besides: an X server for each end-to-end test, a

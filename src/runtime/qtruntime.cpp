@@ -12,8 +12,11 @@
 #include <QTranslator>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -29,19 +32,44 @@ QWidget *boxParent()
     return QApplication::activeWindow();
 }
 
+// The window that holds the X server's input focus, when it is one of ours:
+// Qt may call a box focused while the X server still sends the keys to
+// the window it blocks. Null on any other platform, or when the focus is
+// in another program.
+const QWindow *xFocusOfOurs()
+{
+    const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return nullptr;
+    xcb_connection_t *connection = x11->connection();
+    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
+        &std::free);
+    if (!reply)
+        return nullptr;
+    for (const QWindow *window : QGuiApplication::topLevelWindows())
+        if (window->handle() && window->winId() == reply->focus)
+            return window;
+    return nullptr;
+}
+
 // Runs the box, and while it is open gives it the focus whenever a window
 // of ours holds it instead. A box that opens while the child types (the
 // goodbye when the time is up) can be refused the focus by a window
 // manager that saw keys after the box was made (GNOME's focus-stealing
-// prevention); the keys would then reach only the window the box blocks.
-// A request made later carries a later time, and is granted. Focus in
-// another program is left alone.
+// prevention); the keys would then reach only the window the box blocks,
+// or reach the box through Qt while the window manager shows the other
+// window focused. A request made later carries a later time, and is
+// granted. Focus in another program is left alone.
 int execFocused(QDialog &box)
 {
     QTimer retry;
     retry.callOnTimeout(&box, [&box] {
         const QWindow *focus = QGuiApplication::focusWindow();
-        if (focus && focus != box.windowHandle() && box.isVisible())
+        if (!focus || !box.isVisible())
+            return;
+        const QWindow *xFocus = xFocusOfOurs();
+        if (focus != box.windowHandle() || (xFocus && xFocus != box.windowHandle()))
             box.activateWindow();
     });
     retry.start(250);
