@@ -3,6 +3,7 @@
 
 #include "runtime/canberrasoundplayer.h"
 #include "runtime/qtruntime.h"
+#include "ui/spoken.h"
 #include "ui/tavola.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int runProgram(int &argc, char *argv[], Runtime &runtime, const std::function<in
     QApplication::setApplicationName(QStringLiteral("Sequilla"));
     installItalianTranslations();
 
+    const FocusRetold focusRetold;
     CanberraSoundPlayer sound;
     Tavola tavola(runtime, sound);
     tavola.Show();

@@ -2,6 +2,8 @@
 #include "spoken.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 void focusAndTell(QWidget *widget, const QString &news)
@@ -21,4 +23,28 @@ void focusAndTell(QWidget *widget, const QString &news)
     widget->setAccessibleDescription(news);
     widget->setFocus();
 #endif
+}
+
+FocusRetold::FocusRetold()
+{
+    QAccessible::installActivationObserver(this);
+}
+
+FocusRetold::~FocusRetold()
+{
+    QAccessible::removeActivationObserver(this);
+}
+
+void FocusRetold::accessibilityActiveChanged(bool active)
+{
+    if (!active)
+        return;
+    // Queued: the platform's bridge is told of the screen reader before it
+    // is ready to carry events.
+    QTimer::singleShot(0, qApp, [] {
+        if (QWidget *focus = QApplication::focusWidget()) {
+            QAccessibleEvent event(focus, QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+    });
 }
