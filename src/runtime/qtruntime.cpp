@@ -14,6 +14,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -32,25 +33,25 @@ QWidget *boxParent()
     return QApplication::activeWindow();
 }
 
-// The window that holds the X server's input focus, when it is one of ours:
-// Qt may call a box focused while the X server still sends the keys to
-// the window it blocks. Null on any other platform, or when the focus is
-// in another program.
-const QWindow *xFocusOfOurs()
+// Whether the X server's input focus is on a window of ours other than
+// `window`: Qt may call a box focused while the X server still sends the
+// keys to the window it blocks. False on any other platform, or when the
+// focus is in another program.
+bool xFocusOnAnotherOfOurs(const QWindow *window)
 {
     const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)
-        return nullptr;
+        return false;
     xcb_connection_t *connection = x11->connection();
     const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
         &std::free);
     if (!reply)
-        return nullptr;
-    for (const QWindow *window : QGuiApplication::topLevelWindows())
-        if (window->handle() && window->winId() == reply->focus)
-            return window;
-    return nullptr;
+        return false;
+    const QWindowList ours = QGuiApplication::topLevelWindows();
+    return std::any_of(ours.begin(), ours.end(), [&](const QWindow *other) {
+        return other != window && other->handle() && other->winId() == reply->focus;
+    });
 }
 
 // Runs the box, and while it is open gives it the focus whenever a window
@@ -68,8 +69,8 @@ int execFocused(QDialog &box)
         const QWindow *focus = QGuiApplication::focusWindow();
         if (!focus || !box.isVisible())
             return;
-        const QWindow *xFocus = xFocusOfOurs();
-        if (focus != box.windowHandle() || (xFocus && xFocus != box.windowHandle()))
+        // The X server is asked only when Qt calls the box focused.
+        if (focus != box.windowHandle() || xFocusOnAnotherOfOurs(focus))
             box.activateWindow();
     });
     retry.start(250);
