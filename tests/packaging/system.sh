@@ -25,22 +25,24 @@ e2e=$(mktemp -d) && cp -r "$source_dir"/tests/e2e/. "$source_dir"/tests/packagin
 client=$e2e/client.py
 # --- The upgrade from the folder every account could write ------------------
 # What pupils left: a record whose name the service refuses (a line
-# separator), a fifo, a link to a secret, a folder with a mount in it, and
-# a pupil's own FUSE mount where the name file was, which root cannot enter.
+# separator), a fifo, a link to a secret, a folder with a blank in its name
+# and a mount in it, a pupil's own FUSE mount where the name file was, and
+# another on the folder itself, over all of these: root cannot enter either.
 mkdir -p -m 0777 "$record_dir" && mkfifo "$record_dir/fifo" && ln -s /etc/shadow "$record_dir/link"
 printf '12\r\n' >"$record_dir/quirel.txt" && printf 'Zorro\342\200\250x\r\n' >"$record_dir/nquirel.txt"
 chown "${users[1]}" "$record_dir"/*quirel.txt && chmod 0666 "$record_dir"/*quirel.txt
-mkdir "$record_dir/folder" && mount -t tmpfs -o size=1m tmpfs "$record_dir/folder"
-image=$(mktemp -d) && mkdir "$image/content" && echo 99 >"$image/content/quirel.txt" &&
-    mksquashfs "$image/content" "$image/fs.sqsh" -quiet -no-progress >/dev/null && chmod -R a+rX "$image"
+mkdir "$record_dir/a folder" && mount -t tmpfs -o size=1m tmpfs "$record_dir/a folder"
+image=$(mktemp -d) && echo 99 >"$image/quirel.txt" && chmod +x "$image" && mksquashfs "$image"/{quirel.txt,fs} >/dev/null
 rm "$record_dir/nquirel.txt" && mkdir "$record_dir/nquirel.txt" && chown "${users[1]}" "$record_dir/nquirel.txt"
-as "${users[1]}" squashfuse "$image/fs.sqsh" "$record_dir/nquirel.txt" || fail "the pupil's FUSE mount"
+as "${users[1]}" squashfuse "$image/fs" "$record_dir/nquirel.txt" || fail "the pupil's FUSE mount"
 check "root could enter the pupil's FUSE mount" test ! -r "$record_dir/nquirel.txt/quirel.txt"
+as "${users[1]}" squashfuse "$image/fs" "$record_dir" && test ! -e "$record_dir" || fail "the mount on the folder"
 apt-get install -y -q --no-install-recommends "$deb" >/tmp/apt.log 2>&1 || fail "install: $(tail -n 20 /tmp/apt.log)"
 check "the upgrade did not end configured" configured
 check "the record's folder" test "$(stat -c '%U:%G %a' "$record_dir")" = "_sequilla:_sequilla 700"
 check "the record kept from the old folder" test "$(record)" = "$(printf '12\r\n\r')"
 check "the old folder is not gone" test -z "$(ls -d "$record_dir".* 2>/dev/null)"
+echo "install test: a pupil's FUSE mount on the record folder itself: unmounted, the record under it kept"
 
 # --- The package ------------------------------------------------------------
 setid=$(dpkg -L sequilla | while read -r f; do [ ! -f "$f" ] || stat -c '%a %n' "$f"; done | grep -E '^[2467][0-7]{3} ')
