@@ -53,10 +53,9 @@ int import(const char *oldPath, const char *newPath)
         return 0;
     }
     int error = 0;
-    bool malformed = false;
-    Record ignored;
+    RecordTexts ignored;
     const UniqueFd lock = lockRecord(newFolder.get(), std::chrono::seconds(5), error);
-    if (lock.valid() && (error = loadRecord(newFolder.get(), ignored, malformed)) == 0)
+    if (lock.valid() && (error = loadRecord(newFolder.get(), ignored)) == 0)
         error = saveRecord(newFolder.get(), record);
     if (error != 0) {
         std::fprintf(stderr, "sequilla-record: %s: %s\n", newPath, std::strerror(error));

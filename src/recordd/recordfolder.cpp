@@ -1,15 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recordfolder.h"
 
+#include "leadingnumber.h"
 #include "request.h"
 
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
+#include <utility>
+
+// Older C libraries name the thread a timer signals only by the field itself.
+#ifndef sigev_notify_thread_id
+#define sigev_notify_thread_id _sigev_un._tid
+#endif
 
 namespace {
 
@@ -19,8 +28,7 @@ constexpr const char *journal = ".journal";
 constexpr const char *newJournal = ".journal.new";
 constexpr std::array<const char *, 3> leftovers = {newJournal, ".quirel.txt.new",
                                                    ".nquirel.txt.new"};
-// Longer than any well-formed file of the record; more is malformed.
-constexpr std::size_t readLimit = 512;
+constexpr std::size_t readLimit = maxFileBytes;
 
 // Steps of a save, as the hook numbers them.
 class Steps
@@ -145,32 +153,17 @@ std::string nameLine(const Record &record)
     return record.name + "\r\n";
 }
 
-// The record of the two files' bytes, or nothing when they hold no
-// well-formed one. Empty files are no record.
-std::optional<Record> parseFiles(std::string_view score, std::string_view name)
-{
-    if (score.empty())
-        return Record{};
-    if (!score.ends_with("\r\n") || !(name.empty() || name.ends_with("\r\n")))
-        return std::nullopt;
-    score.remove_suffix(2);
-    if (!name.empty())
-        name.remove_suffix(2);
-    const std::optional<int> value = scoreDigits(score);
-    if (!value || !isName(name))
-        return std::nullopt;
-    return Record{value, std::string(name)};
-}
-
-// The journal's record, both lines in one file.
+// The journal's record, both lines in one file, as the service writes them.
 std::optional<Record> parseJournal(std::string_view bytes)
 {
     const std::size_t end = bytes.find("\r\n");
-    if (end == std::string_view::npos)
+    if (end == std::string_view::npos || !bytes.ends_with("\r\n") || bytes.size() < end + 4)
         return std::nullopt;
-    const std::optional<Record> record =
-        parseFiles(bytes.substr(0, end + 2), bytes.substr(end + 2));
-    return record && record->score ? record : std::nullopt;
+    const std::optional<int> score = scoreDigits(bytes.substr(0, end));
+    const std::string_view name = bytes.substr(end + 2, bytes.size() - end - 4);
+    if (!score || !isName(name))
+        return std::nullopt;
+    return Record{score, std::string(name)};
 }
 
 // The two files take the journal's record; then the journal goes.
@@ -187,30 +180,36 @@ int apply(int folder, const Record &record, Steps &steps)
     return steps.done(syncFolder(folder));
 }
 
-int recover(int folder, Steps &steps)
+// Finishes the save a journal holds, which it reads into journaled. What an
+// unfinished save left goes where it can: the next save writes over it.
+int recover(int folder, Steps &steps, std::optional<Record> &journaled)
 {
     for (const char *leftover : leftovers)
-        if (::unlinkat(folder, leftover, 0) != 0 && errno != ENOENT)
-            return errno;
+        ::unlinkat(folder, leftover, 0);
     std::string bytes;
     const int error = readFile(folder, journal, bytes);
     if (error == ENOENT)
         return 0;
     if (error != 0)
         return error;
-    if (const std::optional<Record> record = parseJournal(bytes))
-        return apply(folder, *record, steps);
+    journaled = parseJournal(bytes);
+    if (journaled)
+        return apply(folder, *journaled, steps);
     // Only a whole, synced journal is ever renamed into place: this one
     // was damaged on disk, and the files still hold the record before it.
-    return ::unlinkat(folder, journal, 0) == 0 ? syncFolder(folder) : errno;
+    if (::unlinkat(folder, journal, 0) == 0)
+        syncFolder(folder);
+    return 0;
 }
 
-int ensureFile(int folder, const char *name)
+// Makes the file, empty, where it is missing and the disk lets it.
+void ensureFile(int folder, const char *name)
 {
     int error = 0;
     const UniqueFd fd = openRegular(folder, name, O_RDONLY | O_CREAT, error);
-    return error;
 }
+
+void interrupt(int) {}
 
 // A file's first line, without its line end; the whole text when it has none.
 std::string_view firstLine(std::string_view text)
@@ -231,40 +230,79 @@ UniqueFd lockRecord(int folder, std::chrono::milliseconds limit, int &error)
         error = errno;
         return fd;
     }
-    // flock has no time limit of its own: try without waiting, a little at
-    // a time, which costs nothing while the lock is free.
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point end = Clock::now() + limit;
-    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            error = errno;
-            return {};
-        }
-        if (Clock::now() >= end) {
-            error = EWOULDBLOCK;
-            return {};
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    if (errno != EWOULDBLOCK || limit.count() <= 0) {
+        error = errno;
+        return {};
     }
-    return fd;
+    // Waiting in the kernel's queue, not trying again now and then, so that
+    // a flood of saves, each taking the lock as the last lets go, cannot pass
+    // a load by for ever. flock has no time limit of its own: a timer's
+    // signal, to this thread alone, ends the wait.
+    const int wake = SIGRTMIN + 1;
+    struct sigaction action
+    {
+    };
+    action.sa_handler = interrupt; // without SA_RESTART: the wait ends with EINTR
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = wake;
+    event.sigev_notify_thread_id = ::gettid();
+    timer_t timer{};
+    if (::sigaction(wake, &action, nullptr) != 0 ||
+        ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) {
+        error = errno;
+        return {};
+    }
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(limit);
+    itimerspec when{};
+    when.it_value = {time_t(seconds.count()), long((limit - seconds).count()) * 1000000};
+    int result = ::timer_settime(timer, 0, &when, nullptr) == 0 ? 0 : errno;
+    while (result == 0 && ::flock(fd.get(), LOCK_EX) != 0) {
+        // Another signal may end the wait too: only the timer's ends it for good.
+        if (errno != EINTR || (::timer_gettime(timer, &when) == 0 && when.it_value.tv_sec == 0 &&
+                               when.it_value.tv_nsec == 0))
+            result = errno == EINTR ? EWOULDBLOCK : errno;
+    }
+    ::timer_delete(timer);
+    error = result;
+    return result == 0 ? std::move(fd) : UniqueFd();
 }
 
-int loadRecord(int folder, Record &record, bool &malformed, const StepHook &hook)
+double recordScore(const RecordTexts &texts)
+{
+    return leadingNumber(texts.score).value;
+}
+
+int loadRecord(int folder, RecordTexts &texts, const StepHook &hook)
 {
     Steps steps(hook);
-    if (const int error = recover(folder, steps))
-        return error;
-    std::string score, name;
-    for (const char *file : {scoreFile, nameFile})
-        if (const int error = ensureFile(folder, file))
+    std::optional<Record> journaled;
+    if (const int error = recover(folder, steps, journaled); error != 0) {
+        if (!journaled)
             return error;
-    if (const int error = readFile(folder, scoreFile, score))
-        return error;
-    if (const int error = readFile(folder, nameFile, name))
-        return error;
-    const std::optional<Record> read = parseFiles(score, name);
-    malformed = !read;
-    record = read.value_or(Record{});
+        // The files could not take the journal's record, which stands all
+        // the same: the next request that can finishes the save.
+        texts = {scoreLine(*journaled), nameLine(*journaled)};
+        return 0;
+    }
+    RecordTexts read;
+    for (const auto &[file, text] :
+         {std::pair(scoreFile, &read.score), std::pair(nameFile, &read.name)}) {
+        ensureFile(folder, file);
+        if (const int error = readFile(folder, file, *text); error != 0 && error != ENOENT)
+            return error;
+        *text = fromAnsi(*text);
+    }
+    const double score = recordScore(read);
+    if (score < -32768 || score > 32767) {
+        std::fputs("sequilla-record: the score file holds no score of 16 bits; "
+                   "the next save replaces the record\n",
+                   stderr);
+        read = {};
+    }
+    texts = std::move(read);
     return 0;
 }
 
@@ -293,6 +331,7 @@ Record importRecord(int oldFolder)
         return {};
     if (readFile(oldFolder, nameFile, name, 4096, true) != 0)
         return {*value, {}};
-    const std::string_view kept = cutAtCharacter(firstLine(name), maxNameBytes);
+    const std::string utf8 = fromAnsi(firstLine(name));
+    const std::string_view kept = cutAtCharacter(utf8, maxNameBytes);
     return {*value, isName(kept) ? std::string(kept) : std::string()};
 }

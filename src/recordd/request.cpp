@@ -32,6 +32,26 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t &i)
     return point;
 }
 
+void appendUtf8(std::string &text, char32_t point)
+{
+    if (point < 0x80) {
+        text += char(point);
+        return;
+    }
+    const int length = point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+    constexpr std::array<char32_t, 5> lead = {0, 0, 0xC0, 0xE0, 0xF0};
+    text += char(lead[length] | (point >> (6 * (length - 1))));
+    for (int k = length - 2; k >= 0; --k)
+        text += char(0x80 | ((point >> (6 * k)) & 0x3F));
+}
+
+// cp1252's characters for 0x80..0x9F; the five bytes it leaves undefined keep
+// their own code points, as Windows maps them.
+constexpr std::array<char16_t, 32> cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 bool isControl(char32_t point)
 {
     return point < 0x20 || (point >= 0x7F && point < 0xA0) || point == 0x2028 || point == 0x2029;
@@ -89,4 +109,41 @@ std::optional<Request> parseRequest(std::string_view message)
     if (!score || !isName(name))
         return std::nullopt;
     return Request{true, *score, std::string(name)};
+}
+
+std::string fromAnsi(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size() && nextCodePoint(bytes, i)) {
+    }
+    if (i == bytes.size())
+        return std::string(bytes);
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        appendUtf8(text, byte >= 0x80 && byte < 0xA0 ? cp1252High[byte - 0x80] : byte);
+    }
+    return text;
+}
+
+std::string loadReply(std::string_view score, std::string_view name)
+{
+    return 'L' + std::to_string(score.size()) + ' ' + std::string(score) + std::string(name);
+}
+
+std::optional<std::pair<std::string, std::string>> parseLoadReply(std::string_view reply)
+{
+    const std::size_t blank = reply.find(' ');
+    if (!reply.starts_with('L') || blank == std::string_view::npos || blank == 1 || blank > 5)
+        return std::nullopt;
+    std::size_t length = 0;
+    for (const char c : reply.substr(1, blank - 1)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        length = length * 10 + std::size_t(c - '0');
+    }
+    reply.remove_prefix(blank + 1);
+    if (length > reply.size())
+        return std::nullopt;
+    return std::pair(std::string(reply.substr(0, length)), std::string(reply.substr(length)));
 }

@@ -7,12 +7,19 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <string>
+// glibc 2.36's header declares its functions without C linkage.
+extern "C" {
+#include <sys/pidfd.h>
+}
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -20,6 +27,13 @@ using Clock = std::chrono::steady_clock;
 
 // Connections accepted before the open ones are looked at again.
 constexpr int acceptsPerTurn = 64;
+// Descriptors of the service's own besides the connections it holds: its
+// socket, a worker's pidfd each, a turn's refusals, those of a new worker.
+constexpr std::size_t ownDescriptors = 16 + acceptsPerTurn;
+// For a process that only answers refusals and closes.
+constexpr std::chrono::seconds closingLimit{2};
+// After running out of descriptors or memory, accepting waits this long.
+constexpr std::chrono::milliseconds acceptPause{100};
 
 void reply(int socket, const std::string &message)
 {
@@ -34,7 +48,8 @@ std::string failure(int error)
 }
 
 // The message waiting on socket; anything past the longest request is cut
-// to one byte more. Nothing when the client left.
+// to one byte more. Nothing when the client left. Descriptors a client
+// attached are never taken: the kernel drops them here.
 std::optional<std::string> receive(int socket)
 {
     std::array<char, maxRequestBytes + 1> buffer{};
@@ -58,19 +73,13 @@ std::string answer(const std::string &message, const ServiceRules &rules)
     const UniqueFd lock = lockRecord(folder.get(), rules.lockLimit, error);
     if (!lock.valid())
         return failure(error);
-    Record record;
-    bool malformed = false;
-    if ((error = loadRecord(folder.get(), record, malformed)) != 0)
+    RecordTexts texts;
+    if ((error = loadRecord(folder.get(), texts)) != 0)
         return failure(error);
-    if (malformed)
-        std::fputs("sequilla-record: the record files hold no well-formed record; "
-                   "the next save replaces them\n",
-                   stderr);
     if (!request->save)
-        return 'L' + (record.score ? std::to_string(*record.score) : std::string()) + ' ' +
-               record.name;
+        return loadReply(texts.score, texts.name);
     // Another match may have set a higher record since this one started.
-    if (record.score && *record.score >= request->score)
+    if (recordScore(texts) >= request->score)
         return "K";
     if ((error = saveRecord(folder.get(), Record{request->score, request->name})) != 0)
         return failure(error);
@@ -94,15 +103,79 @@ std::string refusal(const std::optional<Peer> &peer, const ServiceRules &rules,
     return {};
 }
 
-struct Client
+// Closes every descriptor from 3 on but those kept.
+void closeAllBut(std::vector<int> kept)
+{
+    std::ranges::sort(kept);
+    unsigned first = 3;
+    for (const int fd : kept) {
+        if (unsigned(fd) > first)
+            ::close_range(first, unsigned(fd) - 1, 0);
+        first = std::max(first, unsigned(fd) + 1);
+    }
+    ::close_range(first, ~0U, 0);
+}
+
+// A connection accepted and counted, whose request has not come yet.
+struct Waiting
 {
     UniqueFd socket;
     uid_t uid;
     Clock::time_point deadline;
 };
 
-} // namespace
+// A process of the service's that holds connections of its own.
+struct Worker
+{
+    pid_t pid;
+    UniqueFd pidfd;           // readable once the process has ended
+    std::optional<uid_t> uid; // the account it serves; none: it only closes
+    Clock::time_point deadline;
+    bool killed = false;
+};
 
+// Runs work in a new process that takes the connections over: this process
+// closes its copies before that one may end, so the last copy of each, and
+// whatever a client attached to it, is let go of there. Nothing when no
+// process could be made; the connections then stay here.
+std::optional<Worker> startWorker(std::vector<UniqueFd> &connections, std::optional<uid_t> uid,
+                                  Clock::duration limit, const std::function<void()> &work)
+{
+    int released[2];
+    if (::pipe2(released, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const UniqueFd releasedEnd(released[0]);
+    UniqueFd releasing(released[1]);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<int> kept{released[0]};
+        for (const UniqueFd &connection : connections)
+            kept.push_back(connection.get());
+        closeAllBut(std::move(kept));
+        work();
+        pollfd waited{released[0], POLLIN, 0};
+        ::poll(&waited, 1, 1000); // the end of file: the service let go of its copies
+        ::_exit(0);
+    }
+    if (pid < 0)
+        return std::nullopt;
+    UniqueFd pidfd(::pidfd_open(pid, 0));
+    connections.clear();
+    releasing.close();
+    return Worker{pid, std::move(pidfd), uid, Clock::now() + limit};
+}
+
+// How many connections of uid are waiting, ready or being served.
+std::size_t openOf(uid_t uid, const std::vector<Waiting> &waiting,
+                   const std::vector<Waiting> &ready, const std::vector<Worker> &workers)
+{
+    return std::size_t(
+        std::ranges::count(waiting, uid, &Waiting::uid) +
+        std::ranges::count(ready, uid, &Waiting::uid) +
+        std::ranges::count_if(workers, [&](const Worker &worker) { return worker.uid == uid; }));
+}
+
+} // namespace
 std::optional<Peer> peerOf(int socket)
 {
     ucred credentials{};
@@ -149,53 +222,118 @@ void serveListener(int listener, const ServiceRules &rules,
 {
     // Accepting never waits: what is not there now is for the next turn.
     ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
-    std::vector<Client> clients;
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const std::size_t own = ownDescriptors + rules.workers;
+    const std::size_t limit =
+        std::min<std::size_t>(rules.connections, files.rlim_cur > own ? files.rlim_cur - own : 1);
+    std::vector<Waiting> waiting, ready; // ready: the request came, or the client left
+    std::vector<Worker> workers;
+    std::vector<UniqueFd> closing;    // turned away, or silent past their time
+    std::vector<std::string> reasons; // for each of closing; "" closes alone
     std::vector<pollfd> watched;
-    Clock::time_point idleSince = Clock::now();
+    Clock::time_point idleSince = Clock::now(), acceptFrom = idleSince;
     for (;;) {
-        const Clock::time_point now = Clock::now();
-        std::erase_if(clients, [&](const Client &client) { return client.deadline <= now; });
-        if (clients.empty() && idleLimit && now - idleSince >= *idleLimit)
-            return;
-        // Wake for the nearest deadline, or the end of idleness.
-        Clock::time_point wake = now + std::chrono::hours(1);
-        for (const Client &client : clients)
-            wake = std::min(wake, client.deadline);
-        if (clients.empty() && idleLimit)
-            wake = std::min(wake, idleSince + *idleLimit);
-        watched.assign(1, pollfd{listener, POLLIN, 0});
-        for (const Client &client : clients)
-            watched.push_back(pollfd{client.socket.get(), POLLIN, 0});
-        const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
-        if (::poll(watched.data(), watched.size(), int(timeout.count())) < 0 && errno != EINTR)
-            return;
-        // Open connections first, one request each at most; each then closes.
-        for (std::size_t i = clients.size(); i-- > 0;) {
-            if (watched[i + 1].revents == 0)
-                continue;
-            if (const std::optional<std::string> message = receive(clients[i].socket.get()))
-                reply(clients[i].socket.get(), answer(*message, rules));
-            clients.erase(clients.begin() + std::ptrdiff_t(i));
+        Clock::time_point now = Clock::now();
+        for (Worker &worker : workers)
+            if (worker.deadline <= now && !worker.killed)
+                worker.killed = ::pidfd_send_signal(worker.pidfd.get(), SIGKILL, nullptr, 0) == 0 ||
+                                ::kill(worker.pid, SIGKILL) == 0;
+        for (Waiting &connection : waiting)
+            if (connection.deadline <= now) {
+                closing.push_back(std::move(connection.socket));
+                reasons.emplace_back();
+            }
+        std::erase_if(waiting,
+                      [](const Waiting &connection) { return !connection.socket.valid(); });
+        // The ready, in the order they came, while there are workers to spare.
+        while (!ready.empty() && workers.size() < rules.workers) {
+            std::vector<UniqueFd> handed;
+            handed.push_back(std::move(ready.front().socket));
+            const int socket = handed.front().get();
+            std::optional<Worker> worker =
+                startWorker(handed, ready.front().uid, rules.lockLimit + closingLimit,
+                            [&] { serveConnection(socket, rules); });
+            if (!worker) {
+                ready.front().socket = std::move(handed.front());
+                acceptFrom = now + acceptPause;
+                break;
+            }
+            workers.push_back(std::move(*worker));
+            ready.erase(ready.begin());
         }
+        if (!closing.empty()) {
+            const std::vector<std::string> said = reasons;
+            std::vector<int> sockets(closing.size());
+            std::ranges::transform(closing, sockets.begin(), &UniqueFd::get);
+            std::optional<Worker> closer = startWorker(closing, std::nullopt, closingLimit, [&] {
+                for (std::size_t i = 0; i < sockets.size(); ++i)
+                    if (!said[i].empty()) {
+                        // A request left unread would reset the
+                        // connection, and the client would not read why.
+                        receive(sockets[i]);
+                        reply(sockets[i], said[i]);
+                    }
+            });
+            if (closer) {
+                workers.push_back(std::move(*closer));
+                reasons.clear();
+            } else
+                acceptFrom = now + acceptPause;
+        }
+        const std::size_t held = waiting.size() + ready.size() + closing.size();
+        if (held + workers.size() == 0) {
+            if (idleLimit && now - idleSince >= *idleLimit)
+                return;
+        } else
+            idleSince = now;
+        // The socket is looked at only while there is room: a full service
+        // leaves new connections in its queue, and never spins on them.
+        const bool accepting = held + workers.size() < limit && now >= acceptFrom;
+        Clock::time_point wake = accepting ? now + std::chrono::hours(1) : now + acceptPause;
+        for (const Waiting &connection : waiting)
+            wake = std::min(wake, connection.deadline);
+        for (const Worker &worker : workers)
+            wake = std::min(wake, worker.killed ? now + acceptPause : worker.deadline);
+        if (idleLimit && held + workers.size() == 0)
+            wake = std::min(wake, idleSince + *idleLimit);
+        watched.assign(1, pollfd{accepting ? listener : -1, POLLIN, 0});
+        for (const Worker &worker : workers)
+            watched.push_back(pollfd{worker.pidfd.get(), POLLIN, 0});
+        for (const Waiting &connection : waiting)
+            watched.push_back(pollfd{connection.socket.get(), POLLIN, 0});
+        const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
+        if (::poll(watched.data(), watched.size(), int(std::max<long>(timeout.count(), 0))) < 0 &&
+            errno != EINTR)
+            return;
+        now = Clock::now();
+        // Workers that ended are reaped; waiting connections whose request
+        // came, or whose client left, are ready.
+        const std::size_t workerCount = workers.size();
+        for (std::size_t i = 0; i < waiting.size(); ++i)
+            if (watched[1 + workerCount + i].revents != 0)
+                ready.push_back(std::move(waiting[i]));
+        std::erase_if(waiting,
+                      [](const Waiting &connection) { return !connection.socket.valid(); });
+        for (std::size_t i = workerCount; i-- > 0;)
+            if (::waitpid(workers[i].pid, nullptr, WNOHANG) == workers[i].pid)
+                workers.erase(workers.begin() + std::ptrdiff_t(i));
         // Then what waits to be accepted, in the order it came: a flood of
         // one account's is turned away as fast as it comes.
         for (int k = 0; k < acceptsPerTurn && (watched[0].revents & POLLIN); ++k) {
             UniqueFd socket(::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-            if (!socket.valid())
+            if (!socket.valid()) {
+                if (errno != EAGAIN && errno != EINTR && errno != ECONNABORTED)
+                    acceptFrom = now + acceptPause; // out of descriptors or memory
                 break;
+            }
             const std::optional<Peer> peer = peerOf(socket.get());
-            const auto open = std::size_t(std::ranges::count_if(
-                clients, [&](const Client &client) { return peer && client.uid == peer->uid; }));
-            if (const std::string refused = refusal(peer, rules, open); !refused.empty()) {
-                // A request left unread would reset the connection as it
-                // closes, and the client would not read why.
-                receive(socket.get());
-                reply(socket.get(), refused);
+            const std::size_t open = peer ? openOf(peer->uid, waiting, ready, workers) : 0;
+            if (std::string refused = refusal(peer, rules, open); !refused.empty()) {
+                closing.push_back(std::move(socket));
+                reasons.push_back(std::move(refused));
             } else
-                clients.push_back(
-                    {std::move(socket), peer->uid, Clock::now() + rules.requestLimit});
+                waiting.push_back({std::move(socket), peer->uid, now + rules.requestLimit});
         }
-        if (!clients.empty())
-            idleSince = Clock::now();
     }
 }

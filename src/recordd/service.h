@@ -17,6 +17,11 @@ struct ServiceRules
     /// Connections one account may have open at once: its many connections
     /// cannot crowd out another account's.
     std::size_t connectionsPerAccount = 4;
+    /// Connections of all accounts together, further capped below the
+    /// service's descriptor limit.
+    std::size_t connections = 4096;
+    /// Requests served at once, each in a process of its own.
+    std::size_t workers = 64;
     /// The folder of the game's program: when it is closed to others, only
     /// root and its group may play, and so reach the record; null: anyone.
     /// A folder that cannot be looked at lets nobody in.
@@ -38,17 +43,21 @@ std::optional<Peer> peerOf(int socket);
 /// anyone where others may enter it; else root and the group's members.
 bool mayPlay(const Peer &peer, mode_t folderMode, gid_t folderGroup);
 
-/// Serves the one request of a connection that nobody else uses (the game's
-/// own child, in a build tree): waits for it within the rules' limit, and
-/// answers it.
+/// Serves the one request of a connection in this process: waits for it
+/// within the rules' limit, and answers it.
 void serveConnection(int socket, const ServiceRules &rules);
 
 /// Serves the connections that come on listener, systemd's socket, one
-/// request each, until nothing has come for idleLimit (none: forever). A
-/// connection whose account may not play, or has its share open already,
-/// is answered and closed at once; one whose request does not come in time
-/// is closed. Each reply is built under the record's lock, the lock goes,
-/// and only then is the reply sent, without waiting: a client that never
-/// reads, or floods, costs nothing but its own connections.
+/// request each, until nothing has come for idleLimit (none: forever).
+///
+/// This process only accepts, counts and hands over: it never reads a
+/// client's message nor lets go of a client's last connection, since the
+/// kernel drops whatever descriptors a client attached to them in the
+/// process that does, and closing one (a socket set to linger) can take as
+/// long as the client likes. A connection whose request has come is served
+/// in a process of its own, killed past its time; those turned away (an
+/// account that may not play or has its share open), and those whose
+/// request did not come in time, are answered and closed by another. So a
+/// client can make nobody wait but itself.
 void serveListener(int listener, const ServiceRules &rules,
                    std::optional<std::chrono::milliseconds> idleLimit = std::nullopt);

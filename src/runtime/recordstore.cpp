@@ -2,6 +2,7 @@
 #include "recordstore.h"
 
 #include "failure.h"
+#include "request.h"
 
 #include <QFileInfo>
 
@@ -53,15 +54,12 @@ RecordStore::Copy RecordStore::load()
 {
     const QByteArray reply =
         receive(m_loading.valid() ? std::exchange(m_loading, {}) : send("load"));
-    const qsizetype blank = reply.indexOf(' ');
-    if (!reply.startsWith('L') || blank < 0)
+    const auto texts =
+        parseLoadReply(std::string_view(reply.constData(), std::size_t(reply.size())));
+    if (!texts)
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
     // The files' texts, as the record's two lines stand there.
-    const QString score = QString::fromLatin1(reply.sliced(1, blank - 1));
-    if (score.isEmpty())
-        return {};
-    const QString lineEnd = QStringLiteral("\r\n");
-    return {score + lineEnd, QString::fromUtf8(reply.sliced(blank + 1)) + lineEnd};
+    return {QString::fromStdString(texts->first), QString::fromStdString(texts->second)};
 }
 
 // A new connection with request sent on it; an invalid one (errno set) when
@@ -87,8 +85,9 @@ QByteArray RecordStore::receive(const UniqueFd &socket)
     do
         ready = ::poll(&answer, 1, int(replyLimit.count()));
     while (ready < 0 && errno == EINTR);
-    QByteArray reply(512, Qt::Uninitialized);
-    const ssize_t got = ready == 1 ? ::recv(socket.get(), reply.data(), 512, MSG_DONTWAIT) : -1;
+    QByteArray reply(maxReplyBytes, Qt::Uninitialized);
+    const ssize_t got =
+        ready == 1 ? ::recv(socket.get(), reply.data(), maxReplyBytes, MSG_DONTWAIT) : -1;
     if (got == 0)
         fail(QStringLiteral("il servizio del record si è chiuso senza rispondere"));
     if (got < 0)
