@@ -112,6 +112,7 @@ int main(int argc, char *argv[])
     }
     const std::string program = gameFolder();
     rules.programFolder = program.c_str(); // "" lets nobody in
+    rules.subordinateIds = "/etc/subuid";
     serveListener(connectionFd, rules);
     return 0;
 }

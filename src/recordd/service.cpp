@@ -8,7 +8,9 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <poll.h>
 #include <string>
@@ -115,6 +117,54 @@ void closeAllBut(std::vector<int> kept)
     }
     ::close_range(first, ~0U, 0);
 }
+
+// The ranges of ids that a file like /etc/subuid gives to accounts, a line
+// "account:first:count" each, read again when it changes. newuidmap lets an
+// account act as any id of its range, in a namespace of its own.
+class SubordinateIds
+{
+public:
+    explicit SubordinateIds(const char *path)
+        : m_path(path)
+    {
+    }
+
+    /// The id that uid is counted as: the first of the range that holds it,
+    /// so that all of one account's ids have one share; else uid itself.
+    uid_t accountOf(uid_t uid)
+    {
+        refresh();
+        for (const auto &[first, count] : m_ranges)
+            if (uid >= first && uid - first < count)
+                return first;
+        return uid;
+    }
+
+private:
+    void refresh()
+    {
+        struct stat info
+        {
+        };
+        if (!m_path || ::stat(m_path, &info) != 0) {
+            m_ranges.clear();
+            return;
+        }
+        if (info.st_mtim.tv_sec == m_changed.tv_sec && info.st_mtim.tv_nsec == m_changed.tv_nsec)
+            return;
+        m_changed = info.st_mtim;
+        m_ranges.clear();
+        std::ifstream file(m_path);
+        unsigned long first = 0, count = 0;
+        for (std::string line; std::getline(file, line);)
+            if (std::sscanf(line.c_str(), "%*[^:]:%lu:%lu", &first, &count) == 2)
+                m_ranges.emplace_back(uid_t(first), uid_t(count));
+    }
+
+    const char *m_path;
+    timespec m_changed{};
+    std::vector<std::pair<uid_t, uid_t>> m_ranges; // first id, count
+};
 
 // A connection accepted and counted, whose request has not come yet.
 struct Waiting
@@ -232,6 +282,7 @@ void serveListener(int listener, const ServiceRules &rules,
     std::vector<UniqueFd> closing;    // turned away, or silent past their time
     std::vector<std::string> reasons; // for each of closing; "" closes alone
     std::vector<pollfd> watched;
+    SubordinateIds accounts(rules.subordinateIds);
     Clock::time_point idleSince = Clock::now(), acceptFrom = idleSince;
     for (;;) {
         Clock::time_point now = Clock::now();
@@ -328,12 +379,13 @@ void serveListener(int listener, const ServiceRules &rules,
                 break;
             }
             const std::optional<Peer> peer = peerOf(socket.get());
-            const std::size_t open = peer ? openOf(peer->uid, waiting, ready, workers) : 0;
+            const uid_t account = peer ? accounts.accountOf(peer->uid) : 0;
+            const std::size_t open = peer ? openOf(account, waiting, ready, workers) : 0;
             if (std::string refused = refusal(peer, rules, open); !refused.empty()) {
                 closing.push_back(std::move(socket));
                 reasons.push_back(std::move(refused));
             } else
-                waiting.push_back({std::move(socket), peer->uid, now + rules.requestLimit});
+                waiting.push_back({std::move(socket), account, now + rules.requestLimit});
         }
     }
 }

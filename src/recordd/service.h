@@ -17,6 +17,10 @@ struct ServiceRules
     /// Connections one account may have open at once: its many connections
     /// cannot crowd out another account's.
     std::size_t connectionsPerAccount = 4;
+    /// Where the ids that accounts may act as in namespaces of their own are
+    /// given (/etc/subuid): all the ids of one range have one account's
+    /// share. Null: each id is an account of its own.
+    const char *subordinateIds = nullptr;
     /// Connections of all accounts together, further capped below the
     /// service's descriptor limit.
     std::size_t connections = 4096;
