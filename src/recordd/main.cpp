@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -30,13 +31,23 @@ UniqueFd openFolder(const char *path)
     return UniqueFd(::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
-// Started by systemd for this very process, with its one socket.
+// Started by systemd for this very process, with its one socket, as
+// sd_listen_fds(3) tells it: a listening SOCK_SEQPACKET socket on fd 3.
 bool fromSystemd()
 {
     const char *pid = std::getenv("LISTEN_PID");
     const char *fds = std::getenv("LISTEN_FDS");
-    return pid && fds && std::strtol(pid, nullptr, 10) == long(::getpid()) &&
-           std::string_view(fds) == "1";
+    if (!pid || !fds || std::strtol(pid, nullptr, 10) != long(::getpid()) ||
+        std::string_view(fds) != "1")
+        return false;
+    int type = 0, listening = 0;
+    socklen_t size = sizeof type;
+    if (::getsockopt(connectionFd, SOL_SOCKET, SO_TYPE, &type, &size) != 0 ||
+        type != SOCK_SEQPACKET)
+        return false;
+    size = sizeof listening;
+    return ::getsockopt(connectionFd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 &&
+           listening == 1;
 }
 
 int import(const char *oldPath, const char *newPath)
@@ -98,7 +109,8 @@ int main(int argc, char *argv[])
     const bool child = mode == "--child" && argc <= 3;
     if (!child && !(argc == 1 && fromSystemd())) {
         std::fputs("usage: sequilla-record [--child [FOLDER] | --import OLD NEW]\n"
-                   "(systemd starts it on /run/sequilla/record)\n",
+                   "(systemd starts it on /run/sequilla/record, a listening\n"
+                   "SOCK_SEQPACKET socket passed as descriptor 3)\n",
                    stderr);
         return 2;
     }
