@@ -126,24 +126,58 @@ std::string fromAnsi(std::string_view bytes)
     return text;
 }
 
-std::string loadReply(std::string_view score, std::string_view name)
+std::string encodeRequest(const Request &request)
 {
-    return 'L' + std::to_string(score.size()) + ' ' + std::string(score) + std::string(name);
+    return request.save ? "save " + std::to_string(request.score) + ' ' + request.name : "load";
 }
 
-std::optional<std::pair<std::string, std::string>> parseLoadReply(std::string_view reply)
+std::string encodeReply(const Reply &reply)
 {
-    const std::size_t blank = reply.find(' ');
-    if (!reply.starts_with('L') || blank == std::string_view::npos || blank == 1 || blank > 5)
-        return std::nullopt;
-    std::size_t length = 0;
-    for (const char c : reply.substr(1, blank - 1)) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        length = length * 10 + std::size_t(c - '0');
+    switch (reply.kind) {
+    case Reply::Loaded:
+        return 'L' + std::to_string(reply.score.size()) + ' ' + reply.score + reply.name;
+    case Reply::Failed:
+        return 'E' + std::to_string(reply.error);
+    default:
+        return std::string(1, reply.kind);
     }
-    reply.remove_prefix(blank + 1);
-    if (length > reply.size())
+}
+
+std::optional<Reply> parseReply(std::string_view message)
+{
+    if (message.empty())
         return std::nullopt;
-    return std::pair(std::string(reply.substr(0, length)), std::string(reply.substr(length)));
+    const auto kind = Reply::Kind(message.front());
+    message.remove_prefix(1);
+    const auto number = [](std::string_view digits) -> std::optional<std::size_t> {
+        if (digits.empty() || digits.size() > 5 ||
+            !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        std::size_t value = 0;
+        for (const char c : digits)
+            value = value * 10 + std::size_t(c - '0');
+        return value;
+    };
+    switch (kind) {
+    case Reply::Loaded: {
+        const std::size_t blank = message.find(' ');
+        const std::optional<std::size_t> length = number(message.substr(0, blank));
+        if (blank == std::string_view::npos || !length || *length > message.size() - blank - 1)
+            return std::nullopt;
+        message.remove_prefix(blank + 1);
+        return Reply{kind, std::string(message.substr(0, *length)),
+                     std::string(message.substr(*length)), 0};
+    }
+    case Reply::Failed: {
+        const std::optional<std::size_t> error = number(message);
+        return error ? std::optional(Reply{kind, {}, {}, int(*error)}) : std::nullopt;
+    }
+    case Reply::Written:
+    case Reply::Kept:
+    case Reply::Busy:
+    case Reply::Denied:
+    case Reply::Refused:
+        return message.empty() ? std::optional(Reply{kind, {}, {}, 0}) : std::nullopt;
+    }
+    return std::nullopt;
 }

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 // The record service's protocol: one request a connection, one reply, each a
-// message of a SOCK_SEQPACKET socket.
+// message of a SOCK_SEQPACKET socket. Both sides encode and decode it here
+// alone.
 //   "load"             -> "L" N " " SCORE NAME: the texts of the score file
 //                         (its first N bytes) and of the name file, as the
 //                         game shows them, both empty while there is no record
@@ -37,6 +37,30 @@ struct Request
     std::string name;  // as it will be written, without its line end
 };
 
+struct Reply
+{
+    enum Kind : char
+    {
+        Loaded = 'L',
+        Written = 'W',
+        Kept = 'K',
+        Failed = 'E',
+        Busy = 'B',
+        Denied = 'D',
+        Refused = 'R'
+    };
+    Kind kind = Refused;
+    std::string score{}, name{}; // Loaded: the texts of the two files
+    int error = 0;           // Failed: an errno value
+    friend bool operator==(const Reply &, const Reply &) = default;
+};
+
+std::string encodeRequest(const Request &request);
+std::string encodeReply(const Reply &reply);
+
+/// The reply in message, or nothing when it is none the service sends.
+std::optional<Reply> parseReply(std::string_view message);
+
 /// The request in message, or nothing when it is not well formed: "load"
 /// alone, or "save ", a score (scoreDigits), one blank and a name (isName).
 std::optional<Request> parseRequest(std::string_view message);
@@ -57,10 +81,3 @@ std::string_view cutAtCharacter(std::string_view text, std::size_t limit);
 /// the ANSI code page of the Windows the record comes from (cp1252), as a
 /// name typed there is written.
 std::string fromAnsi(std::string_view bytes);
-
-/// The reply to a load, of the two files' texts.
-std::string loadReply(std::string_view score, std::string_view name);
-
-/// The score file's and the name file's texts in a load's reply, or nothing
-/// when it is not one.
-std::optional<std::pair<std::string, std::string>> parseLoadReply(std::string_view reply);

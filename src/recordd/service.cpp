@@ -44,9 +44,9 @@ void reply(int socket, const std::string &message)
     ::send(socket, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
 }
 
-std::string failure(int error)
+Reply failure(int error)
 {
-    return error == EWOULDBLOCK ? std::string("B") : "E" + std::to_string(error);
+    return error == EWOULDBLOCK ? Reply{Reply::Busy} : Reply{Reply::Failed, {}, {}, error};
 }
 
 // The message waiting on socket; anything past the longest request is cut
@@ -63,11 +63,11 @@ std::optional<std::string> receive(int socket)
 }
 
 // The reply to the message, built under the record's lock.
-std::string answer(const std::string &message, const ServiceRules &rules)
+Reply answer(const std::string &message, const ServiceRules &rules)
 {
     const std::optional<Request> request = parseRequest(message);
     if (!request)
-        return "R";
+        return {Reply::Refused};
     const UniqueFd folder(::open(rules.folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder.valid())
         return failure(errno);
@@ -79,13 +79,13 @@ std::string answer(const std::string &message, const ServiceRules &rules)
     if ((error = loadRecord(folder.get(), texts)) != 0)
         return failure(error);
     if (!request->save)
-        return loadReply(texts.score, texts.name);
+        return {Reply::Loaded, std::move(texts.score), std::move(texts.name)};
     // Another match may have set a higher record since this one started.
     if (recordScore(texts) >= request->score)
-        return "K";
+        return {Reply::Kept};
     if ((error = saveRecord(folder.get(), Record{request->score, request->name})) != 0)
         return failure(error);
-    return "W";
+    return {Reply::Written};
 }
 
 // Why the peer may not be served now, as a reply; "" when it may.
@@ -93,15 +93,15 @@ std::string refusal(const std::optional<Peer> &peer, const ServiceRules &rules,
                     std::size_t alreadyOpen)
 {
     if (!peer)
-        return failure(errno);
+        return encodeReply(failure(errno));
     struct stat program
     {
     };
     if (rules.programFolder && (::stat(rules.programFolder, &program) != 0 ||
                                 !mayPlay(*peer, program.st_mode, program.st_gid)))
-        return "D";
+        return encodeReply({Reply::Denied});
     if (alreadyOpen >= rules.connectionsPerAccount)
-        return "B";
+        return encodeReply({Reply::Busy});
     return {};
 }
 
@@ -264,7 +264,7 @@ void serveConnection(int socket, const ServiceRules &rules)
     if (ready != 1)
         return; // nothing came in time
     if (const std::optional<std::string> message = receive(socket))
-        reply(socket, answer(*message, rules));
+        reply(socket, encodeReply(answer(*message, rules)));
 }
 
 void serveListener(int listener, const ServiceRules &rules,

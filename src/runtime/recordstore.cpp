@@ -39,42 +39,41 @@ QString RecordStore::read(const QString &path)
 
 void RecordStore::startLoading()
 {
-    m_loading = send("load");
+    m_loading = send(Request{});
 }
 
 bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
 {
-    const QByteArray reply = receive(send("save " + scoreText.toLatin1() + ' ' + name.toUtf8()));
-    if (reply != "W" && reply != "K")
+    const Reply reply =
+        receive(send(Request{true, scoreText.toInt(), name.toUtf8().toStdString()}));
+    if (reply.kind != Reply::Written && reply.kind != Reply::Kept)
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
-    return reply == "W";
+    return reply.kind == Reply::Written;
 }
 
 RecordStore::Copy RecordStore::load()
 {
-    const QByteArray reply =
-        receive(m_loading.valid() ? std::exchange(m_loading, {}) : send("load"));
-    const auto texts =
-        parseLoadReply(std::string_view(reply.constData(), std::size_t(reply.size())));
-    if (!texts)
+    const Reply reply = receive(m_loading.valid() ? std::exchange(m_loading, {}) : send(Request{}));
+    if (reply.kind != Reply::Loaded)
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
     // The files' texts, as the record's two lines stand there.
-    return {QString::fromStdString(texts->first), QString::fromStdString(texts->second)};
+    return {QString::fromStdString(reply.score), QString::fromStdString(reply.name)};
 }
 
 // A new connection with request sent on it; an invalid one (errno set) when
 // there is no service to send it to.
-UniqueFd RecordStore::send(const QByteArray &request)
+UniqueFd RecordStore::send(const Request &request)
 {
+    const std::string message = encodeRequest(request);
     UniqueFd socket = m_connect();
-    if (socket.valid() && ::send(socket.get(), request.constData(), size_t(request.size()),
-                                 MSG_NOSIGNAL) != request.size())
+    if (socket.valid() && ::send(socket.get(), message.data(), message.size(), MSG_NOSIGNAL) !=
+                              ssize_t(message.size()))
         return {};
     return socket;
 }
 
 // The reply on socket, which must be no failure.
-QByteArray RecordStore::receive(const UniqueFd &socket)
+Reply RecordStore::receive(const UniqueFd &socket)
 {
     if (!socket.valid())
         fail(QStringLiteral("il servizio del record non risponde (%1). Un amministratore lo "
@@ -93,19 +92,22 @@ QByteArray RecordStore::receive(const UniqueFd &socket)
     if (got < 0)
         fail(QStringLiteral("il servizio del record non ha risposto entro %1 secondi")
                  .arg(replyLimit.count() / 1000));
-    reply.truncate(got);
-    switch (reply.front()) {
-    case 'B':
+    const std::optional<Reply> parsed =
+        parseReply(std::string_view(reply.constData(), size_t(got)));
+    if (!parsed)
+        fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
+    switch (parsed->kind) {
+    case Reply::Busy:
         fail(QStringLiteral("il servizio del record è occupato; riprova tra poco"));
-    case 'D':
+    case Reply::Denied:
         fail(QStringLiteral("questo account non fa parte della classe che può giocare"));
-    case 'R':
+    case Reply::Refused:
         fail(QStringLiteral("il servizio del record ha rifiutato la richiesta"));
-    case 'E':
+    case Reply::Failed:
         fail(QStringLiteral("la cartella del record non si può usare (%1)")
-                 .arg(reasonOf(reply.sliced(1).toInt())));
+                 .arg(reasonOf(parsed->error)));
     default:
-        return reply;
+        return *parsed;
     }
 }
 

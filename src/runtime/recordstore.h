@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "request.h"
 #include "uniquefd.h"
 
 #include <QString>
@@ -70,8 +71,8 @@ private:
         QString score, name;
     };
     Copy load();
-    UniqueFd send(const QByteArray &request);
-    QByteArray receive(const UniqueFd &socket);
+    UniqueFd send(const Request &request);
+    Reply receive(const UniqueFd &socket);
     [[noreturn]] void fail(const QString &reason) const;
 
     Connect m_connect;
