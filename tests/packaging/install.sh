@@ -13,6 +13,10 @@ deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package di
 # What the test needs, where the system sees it (the checkout may be under
 # /tmp, which the system mounts afresh).
 stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
-trap 'rm -rf "$stage"' EXIT
+disk=
+trap '[ -z "$disk" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
 cp -r "$source_dir"/{tests,scripts} "$deb" "$stage" || exit 1
-"$source_dir/scripts/own-system" "$stage/tests/packaging/system.sh" "$stage" "$stage/$(basename "$deb")"
+# A disk for the record to be written on, as the system writes all else to
+# memory: a file system in a file of this one, when this system can.
+disk=$({ truncate -s 64M "$stage/disk" && mkfs.ext4 -q "$stage/disk" && losetup -f --show "$stage/disk"; } 2>/dev/null)
+"$source_dir/scripts/own-system" "$stage/tests/packaging/system.sh" "$stage" "$stage/$(basename "$deb")" $disk

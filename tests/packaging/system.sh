@@ -5,10 +5,12 @@
 # pupils left there; the package's files, units and sandbox; two children
 # playing a match each; a pupil's attacks on the record service, its socket
 # and its record; the limit to one class; and remove and purge.
-#   system.sh SOURCE_DIR DEB
+#   system.sh SOURCE_DIR DEB [DISK]
+# DISK: a block device whose file system the save flood may use, a disk
+# where the system itself writes to memory.
 set -u
-source_dir=$1 deb=$2
-record_dir=/var/games/sequilla client=$source_dir/tests/packaging/client.py
+source_dir=$1 deb=$2 disk=${3:-}
+record_dir=/var/games/sequilla
 users=(sequilla-pupil1 sequilla-pupil2) class=sequilla-class
 fail() { echo "FAIL: $*"; exit 1; }
 check() { "${@:2}" || fail "$1"; }
@@ -20,9 +22,9 @@ dpkg --purge sequilla >/dev/null 2>&1; rm -rf "$record_dir" # as on a machine wi
 groupadd $class && useradd -M -s /usr/sbin/nologin -G $class "${users[0]}" &&
     useradd -m -s /usr/sbin/nologin "${users[1]}" || fail "the accounts"
 # A copy of the tests every account can read.
-e2e=$(mktemp -d) && cp -r "$source_dir"/tests/e2e/. "$source_dir"/tests/packaging/client.py \
+e2e=$(mktemp -d) && cp -r "$source_dir"/tests/e2e/. "$source_dir"/tests/packaging/pupil.py \
     "$source_dir"/scripts/own-session* "$e2e" && chmod -R a+rX "$e2e"
-client=$e2e/client.py
+client=$e2e/pupil.py
 # --- The upgrade from the folder every account could write ------------------
 # What pupils left: a record whose name the service refuses (a line
 # separator), a fifo, a link to a secret, a folder with a blank in its name
@@ -72,34 +74,98 @@ check "second child" play "${users[1]}" Bruno 3 PULSE_SERVER=unix:/nonexistent
 check "the second child's record" test "$(record)" = "$(printf '4\r\nBruno\r')"
 
 # --- A pupil against the record ---------------------------------------------
-pupil=${users[1]} service=$(systemctl show -P MainPID sequilla-record.service)
+# The second child attacks the service, its socket and its record, as any
+# program of theirs may (tests/packaging/pupil.py); the first, who may play,
+# loads the record every 50 ms through each attack, and each of those loads
+# must come back within a second.
+SECONDS=0 pupil=${users[1]} service=$(systemctl show -P MainPID sequilla-record.service) before=$(record)
 for try in "kill -STOP $service" "kill -KILL $service" "prlimit --pid $service --fsize=2" \
     "renice -n 19 -p $service" "ls $record_dir" "cat $record_dir/quirel.txt"; do
     out=$(LC_ALL=C as $pupil $try 2>&1) && fail "$pupil could $try"
     grep -Eq 'not permitted|Permission denied' <<<"$out" || fail "$try: $out"
 done
-check "a malformed request was taken" test "$(as $pupil "$client" 'load now')" = R
-# A flood of connections that never read, from one account: another
-# account's loads are answered all the same, and at once.
-as $pupil "$client" --flood 6 & flood=$!
-sleep 1
-SECONDS=0 loads=$(as "${users[0]}" "$client" $(printf 'load %.0s' $(seq 50)) | grep -vc '^L4 Bruno$')
-echo "install test: 50 loads of another account during a flood took ${SECONDS} s"
-wait $flood
-check "a flood starved another account: $loads loads unanswered" test "$loads" = 0
-check "a flood changed the record" test "$(record)" = "$(printf '4\r\nBruno\r')"
+# attack WHAT COMMAND...: the command while the first child loads; what both did.
+attack() {
+    setpriv --reuid="${users[0]}" --regid="${users[0]}" --init-groups "$client" watch >"$e2e/loads" &
+    local watcher=$! got status; sleep 0.3 # its first load under way
+    got=$("${@:2}" 2>&1) status=$?
+    kill $watcher && wait $watcher
+    echo "install test: $1: $got; $(cat "$e2e/loads")" | tee -a "$e2e/attacks"
+    [ $status = 0 ] && grep -q "all back within a second" "$e2e/loads" || fail "$1: $got; $(cat "$e2e/loads")"
+}
+# The service starts anew at the next connection, in a namespace of its own
+# that sees the mounts as they are now.
+anew() { systemctl stop sequilla-record.service 2>/dev/null; }
+# The last reference to a socket that the service drops waits for its
+# linger: a TCP socket lingering an hour on a full send buffer, carried by a
+# load, by a message after it that is never read, or by a load whose
+# connection closes at once. The pupil's listener goes after 2 s, and the
+# linger with it.
+for how in request second closed; do attack "a lingering socket attached ($how)" as $pupil "$client" fds $how 2; done
+attack "64 silent connections from one pupil" as $pupil "$client" hold 64 3
+attack "a flood of connections that never read, from 8 processes" as $pupil "$client" flood 5 8
 check "the service did not survive the flood" test "$(systemctl show -P MainPID sequilla-record.service)" = "$service"
+# Descriptors run out: 300 uids with no account, as a pupil holds them with
+# newuidmap, each hold 4 silent connections; the service must not spin.
+attack "1200 silent connections from 300 uids" "$client" hold 4 5 20000 300 "$service"
+attack "20000 malformed requests" as $pupil "$client" malformed 20000
+check "the flood or malformed requests changed the record" test "$(record)" = "$before"
+# Root kills the service 25 times while a pupil saves rising scores, each
+# until answered: each load between, and the files after, hold a save whole.
+as $pupil "$client" rising 1000 395 >"$e2e/rising" 2>&1 & saver=$! kills=0
+while [ $kills -lt 25 ] && kill -0 $saver 2>/dev/null; do
+    sleep 0.1 && systemctl kill -s KILL sequilla-record.service 2>/dev/null && ((++kills)); done
+wait $saver && [ $kills = 25 ] && [ "$(record)" = "$(printf '1394\r\nx1394\r')" ] ||
+    fail "the service killed $kills times: $(cat "$e2e/rising"); the record $(record)"
+echo "install test: the service killed $kills times during 395 saves: $(cat "$e2e/rising")"
+# Saves that write, from one process per CPU, on a disk: on the test's own
+# when install.sh made one, since all else the system writes goes to memory
+# (/var/tmp too, in the overlay).
+[ -z "$disk" ] || { anew && mount "$disk" "$record_dir" && chown _sequilla: "$record_dir" && chmod 700 "$record_dir"; }
+attack "saves from one process per CPU, on $(stat -f -c %T "$record_dir") (/var/tmp: $(stat -f -c %T /var/tmp))" \
+    as $pupil "$client" saves 5
+[ -z "$disk" ] || { anew && umount "$record_dir"; }
+# A full disk that the record shares with a folder every account may write,
+# as /var/tmp shares /var's: the pupil fills it, saves, and frees room.
+anew && mount -t tmpfs -o size=1m,nr_inodes=64,mode=755 tmpfs /var/games && mkdir -m 1777 /var/games/tmp &&
+    mkdir -m 700 "$record_dir" && printf '40\r\n' >"$record_dir/quirel.txt" &&
+    printf 'Dora\r\n' >"$record_dir/nquirel.txt" && chown -R _sequilla: "$record_dir" || fail "the small disk"
+attack "a full disk" as $pupil "$client" full /var/games/tmp
+check "the record after the full disk: $(record)" test "$(record)" = "$(printf '42\r\nFede\r')"
+anew && umount /var/games
+# The record as a teacher leaves it with an editor (SCORE_FILE NAME_FILE
+# WANT...) reads as the game always read it: the score text's leading
+# number, and the name in UTF-8.
+stands() {
+    local said= ok=0 got
+    while [ $# -gt 0 ]; do
+        printf "$1" >"$record_dir/quirel.txt" && printf "$2" >"$record_dir/nquirel.txt"
+        got=$(as $pupil "$client" record) && said+="$1: $got, " && [ "$got" = "$3" ] || ok=1
+        shift 3
+    done
+    echo "${said%, }" && return $ok
+}
+attack "the record as the files stand" stands '25\n' 'Ada\r\n' '25 Ada' 25 'Ada\r\n' '25 Ada' \
+    ' 25\r\n' 'Ada\r\n' '25 Ada' '7abc\r\nxyz' 'Ada\r\n' '7 Ada' '1e999\r\n' 'Ada\r\n' none \
+    '25\r\n' 'Niccol\362\r\n' '25 Niccolò'
+echo "install test: the attacks took ${SECONDS} s; another account's $(grep -o "[0-9]* loads" "$e2e/attacks" |
+    awk '{ n += $1 } END { print n }') loads, the slowest $(grep -o '[0-9]* ms$' "$e2e/attacks" | sort -n | tail -n 1)"
 
 # --- One class plays, and an upgrade keeps it --------------------------------
 dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
 check "a pupil of another class could start the game" grep -q "Permission denied" \
     <<<"$(LC_ALL=C as $pupil /usr/games/sequilla 2>&1)"
-got=$(as $pupil "$client" load)
+got=$(as $pupil "$client" record)
 check "a pupil of another class reached the record: $got" test "$got" = D
-check "the class could not reach the record" grep -q '^L' <<<"$(as "${users[0]}" "$client" load)"
+# In a user namespace, as its root: the kernel still says who the pupil is.
+# (A system in a chroot, as the test's own, lets no one make one.)
+got=$(as $pupil unshare --user --map-root-user "$client" record 2>&1)
+[[ $got = *"unshare failed"* ]] && echo "install test: no user namespace in this system: $got" ||
+    check "a pupil of another class reached the record from a user namespace: $got" test "$got" = D
+check "the class could not reach the record" grep -q '^[0-9n]' <<<"$(as "${users[0]}" "$client" record)"
 dpkg -i "$deb" >/dev/null 2>&1 # as an upgrade does
 check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
-check "after the upgrade, another class reached the record" test "$(as $pupil "$client" load)" = D
+check "after the upgrade, another class reached the record" test "$(as $pupil "$client" record)" = D
 dpkg-statoverride --remove /usr/lib/sequilla && chmod 0755 /usr/lib/sequilla && chgrp root /usr/lib/sequilla
 
 # --- Without the service, the game says so and ends -------------------------
@@ -110,7 +176,7 @@ systemctl start sequilla-record.socket
 
 # --- Remove and purge ----------------------------------------------------------
 rm -rf "$record_dir" && dpkg-reconfigure -f noninteractive sequilla >/dev/null 2>&1
-check "dpkg-reconfigure did not make the record's folder again" test "$("$client" load)" = "L "
+check "dpkg-reconfigure did not make the record's folder again" test "$("$client" record)" = none
 apt-get remove -y -q sequilla >/dev/null 2>&1
 check "remove left the program or lost the record" test ! -e /usr/games/sequilla -a -f "$record_dir/quirel.txt"
 check "remove left the socket" test ! -e /run/sequilla/record

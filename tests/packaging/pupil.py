@@ -1,0 +1,227 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# What a pupil's programs may do to the record service. Each command prints
+# what it did, replies as Python writes bytes (b'...' without the quotes); a
+# command whose check fails says why and exits with 1.
+#   pupil.py record                a load, as the game reads it: "SCORE NAME",
+#                                  "none" (no record), or the reply itself
+#   pupil.py watch                 a load every 50 ms until SIGTERM; then how
+#                                  they went: all back within a second, or not
+#   pupil.py fds HOW SECONDS       a load carrying a TCP socket that lingers an
+#                                  hour on a full send buffer; HOW: request (on
+#                                  the load), second (on a message after it),
+#                                  closed (the connection closed at once)
+#   pupil.py saves SECONDS         rising scores, from one process per CPU
+#   pupil.py rising FIRST COUNT    scores FIRST.., each saved until answered
+#                                  and then loaded, which must read it
+#   pupil.py flood SECONDS N       connections as fast as they go from N
+#                                  processes, none ever read, half sent a save
+#   pupil.py hold COUNT SECONDS [UID UIDS PID]  COUNT silent connections,
+#                                  held; as root: from each of UIDS uids from
+#                                  UID on, and the CPU time that process PID
+#                                  (the service) spends meanwhile: under 2 s
+#   pupil.py malformed COUNT       requests the grammar does not have
+#   pupil.py full FOLDER           fills the record's disk from FOLDER, saves
+#                                  past the record, and frees room again
+import collections, contextlib, errno, multiprocessing, os, random, re, select, signal, socket, struct, sys
+import threading, time
+
+PATH = "/run/sequilla/record"
+
+
+def connect(limit):
+    end = time.monotonic() + limit
+    while True:  # a full queue is tried again, as the game does
+        (s := socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)).settimeout(limit)
+        if (error := s.connect_ex(PATH)) != errno.EAGAIN or time.monotonic() > end: break
+        s.close(), time.sleep(0.01)
+    if error: raise OSError(error, os.strerror(error))
+    return s
+
+
+# The reply; b"" when the service closed without one; else the error.
+def receive(s):
+    try: return s.recv(1024)
+    except OSError as error: return repr(error).encode()
+
+
+def request(message, limit=15.0):
+    try: s = connect(limit)
+    except OSError as error: return repr(error).encode()
+    with contextlib.suppress(BrokenPipeError): s.send(message)  # turned away at once: the reason waits
+    with s: return receive(s)
+
+
+def show(reply):
+    return repr(reply)[2:-1]
+
+
+# (score, name) as the game reads a load's reply, score None for no record;
+# None for another reply. Two forms: "L" SCORE " " NAME, and "L" N " " and
+# the files' texts, the score's N bytes long, whose leading number counts,
+# as strtod reads it (names in the first form have no line end).
+def reading(reply):
+    if not (m := re.fullmatch(rb"L(\d*) (.*)", reply, re.S)): return None
+    if not re.search(rb"[\r\n]", m[2]): return (int(m[1]) if m[1] and (m[1] != b"0" or m[2]) else None), m[2]
+    number = re.match(rb"[ \t]*([+-]?\d+(\.\d*)?([eE][+-]?\d+)?)", m[2][: int(m[1])])
+    value = float(number[1]) if number else 0
+    return (int(value) if 0 < value <= 32767 else None), re.split(rb"\r?\n", m[2][int(m[1]) :])[0]
+
+
+# work(k, *args) in n processes at once; their results.
+def together(n, work, *args):
+    with multiprocessing.Pool(n, maxtasksperchild=1) as pool: return pool.starmap(work, [(k, *args) for k in range(n)])
+
+
+def record():
+    got = reading(reply := request(b"load"))
+    print(show(reply) if not got else f"{got[0]} {got[1].decode('utf-8', 'backslashreplace')}" if got[0] else "none")
+
+
+def watch():
+    times, failed, stop = [], [], []
+    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
+    while not stop:
+        start, reply = time.monotonic(), request(b"load")
+        times.append(time.monotonic() - start)
+        reply.startswith(b"L") or failed.append(show(reply))
+        time.sleep(0.05)
+    verdict = "all back within a second" if max(times) <= 1 and not failed else f"{len(failed)} failed {failed[:1]}"
+    print(f"another account's {len(times)} loads, {verdict}, the slowest {max(times) * 1000:.0f} ms")
+
+
+def fds(how, seconds):
+    for tries in range(1, 201):  # until the service, not the pupil, holds the last reference
+        listener = socket.create_server(("127.0.0.1", 0))
+        tcp = socket.create_connection(listener.getsockname())  # never accepted, never read
+        tcp.setblocking(False)
+        with contextlib.suppress(BlockingIOError):  # until the send buffer is full
+            while tcp.send(bytes(1 << 16)): pass
+        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 3600))
+        s = connect(seconds)
+        # Should the pupil's own copy be the last, the listener's end ends its linger.
+        (watchdog := threading.Timer(0.05, listener.close)).start()
+        how == "second" and s.send(b"load")
+        with contextlib.suppress(OSError):  # the service may close before a second message
+            socket.send_fds(s, [b"x" if how == "second" else b"load"], [tcp.fileno()])
+        tcp.close(), watchdog.cancel()
+        if listener.fileno() != -1: break
+        s.close()
+    else: sys.exit("the pupil's own copy was always the last")
+    end = time.monotonic() + seconds
+    how == "closed" and s.close()
+    reply = "none, closed at once" if how == "closed" else show(receive(s))
+    time.sleep(max(0, end - time.monotonic()))  # then the listener goes, and the linger ends
+    print(f"the pupil's own reply: {reply} (try {tries})")
+
+
+def saver(k, p, end):
+    return [show(request(b"save %d x" % n)) for n in range(k + 1, 32768, p) if time.monotonic() < end]
+
+
+def saves(seconds):
+    replies = collections.Counter(sum(together(os.cpu_count(), saver, os.cpu_count(), time.monotonic() + seconds), []))
+    print(f"{replies['W']} saves written from {os.cpu_count()} processes; all replies: {dict(replies)}")
+
+
+def rising(first, count):
+    asked, written, end = 0, 0, time.monotonic() + 30
+    for n in range(first, first + count):  # each asked again until answered, as a game that retries
+        while (saved := request(b"save %d x%d" % (n, n), 2)) not in (b"W", b"K") or not (
+                loaded := reading(request(b"load", 2))):
+            asked += 1
+            time.monotonic() < end or sys.exit(f"save {n}: no reply in 30 s, the last {show(saved)}")
+        written += saved == b"W"
+        loaded == (n, b"x%d" % n) or sys.exit(f"save {n} answered {show(saved)}, then a load read {loaded}")
+        time.sleep(0.01)
+    print(f"{count} saves answered, {written} of them W, {asked} asked again; each load after held the save")
+
+
+def flooding(k, end):
+    held = []
+    while time.monotonic() < end:
+        held = held[-200:] + [socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET | socket.SOCK_NONBLOCK)]
+        with contextlib.suppress(OSError): held[-1].connect(PATH), len(held) % 2 and held[-1].send(b"save 0 x")
+    return len(held)
+
+
+def flood(seconds, n):
+    print(f"{sum(together(n, flooding, time.monotonic() + seconds))} connections held at the end")
+
+
+def holding(k, count, seconds, first=0):
+    if first: os.setgroups([]), os.setgid(first + k), os.setuid(first + k)  # as setpriv --clear-groups
+    end, held = time.monotonic() + seconds, []
+    for _ in range(count):
+        with contextlib.suppress(OSError): held.append(connect(1))  # turned away, as many are
+    time.sleep(max(0, end - time.monotonic()))
+    answered = select.select(held, [], [], 0)[0]
+    return [(show(receive(s)) or "closed") if s in answered else "still open" for s in held]
+
+
+def hold(count, seconds, first=0, uids=0, service=0):
+    cpu = lambda: sum(map(int, open(f"/proc/{service}/stat").read().rsplit(")")[1].split()[11:15])) * 10
+    spent = service and cpu()
+    got = sum(together(uids or 1, holding, count, seconds, first), [])
+    spent = service and cpu() - spent
+    spun = f"; the service's CPU time {spent} ms" if service else ""
+    print(f"{len(got)} of {count * uids or count} connections: {dict(collections.Counter(got))}{spun}")
+    spent < 2000 or sys.exit("so the service spun")
+
+
+def replies_to(k, messages):
+    replies = collections.Counter()
+    for m in messages[k::4]:
+        while (reply := request(m, 5)) == b"B": pass  # this account's share was taken: again
+        replies[show(reply)[:20]] += 1
+    return replies
+
+
+def malformed(count):
+    near = [b"", b"load ", b"Load", b"load\0", b"load\n", b"save", b"save 1", b"save 1x", b"save  1 x", b"save 01 x"]
+    near += [b"save -1 x", b"save 32768 x", b"save 1 x\n", b"save 1 \xc3", b"save 1 \xc0\xaf", b"save 1 \xc2\x85"]
+    near += [b"save 1 \xe2\x80\xa8", b"save 1 " + b"a" * 257]
+    rng = random.Random(1)
+    while len(near) < count:  # random bytes, or a request with one byte changed
+        m = bytearray(rng.choice([b"load", b"save 7 Ada"]) if len(near) % 2 else rng.randbytes(rng.randrange(300)))
+        where = rng.randrange(len(m) + 1)
+        m[where : where + rng.randrange(2)] = bytes([rng.randrange(256)] * rng.randrange(2))
+        re.fullmatch(rb"load|save \d{1,5} [^\x00-\x1f\x7f]*", m) or near.append(bytes(m))
+    replies = sum(together(4, replies_to, near), collections.Counter())  # as many at once as an account may
+    print(f"{count} requests, replies: {dict(replies)}")
+    set(replies) <= {"R", "", "ConnectionResetError"} or sys.exit("so some were taken")
+
+
+# Files of a page until no inode is left, then the first grows until no
+# byte is left either; how many.
+def fill(folder):
+    n = 0
+    with contextlib.suppress(OSError):
+        while open(f"{folder}/{n}", "wb", buffering=0).write(bytes(4096)): n += 1
+    with contextlib.suppress(OSError), open(f"{folder}/0", "ab", buffering=0) as f:
+        while f.write(bytes(4096)): pass
+    return n
+
+
+# With one inode free, the journal of a save may take it: a load then reads
+# the new record there until there is room to finish the save.
+def full(folder):
+    steps, old = [], reading(request(b"load"))
+
+    def step(what, message):
+        steps.append(f"{what} {show(message)}: {show(reply := request(message))}")
+        return reading(reply) or reply
+
+    got = [step(f"{fill(folder)} files fill the disk; then", b"save 41 Eva"), step("then", b"load")]
+    os.remove(f"{folder}/1")
+    step("one file removed; then", b"save 41 Eva")
+    got += [step("then", b"load")]
+    for name in os.listdir(folder): os.remove(f"{folder}/{name}")
+    got += [step("all removed; then", b"load"), step("then", b"save 42 Fede")]
+    print("; ".join(steps))
+    got == [b"E28", old, (41, b"Eva"), (41, b"Eva"), b"W"] or sys.exit("so the record was lost, or not saved")
+
+
+if __name__ == "__main__":
+    sys.stdout.reconfigure(line_buffering=True)  # what it printed before why it failed
+    globals()[sys.argv[1]](*[int(a) if a.isdigit() else a for a in sys.argv[2:]])
