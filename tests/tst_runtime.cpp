@@ -16,16 +16,12 @@
 #include <QScopeGuard>
 #include <QTest>
 
-#include <arpa/inet.h>
 #include <clocale>
 #include <csignal>
 #include <cstring>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -51,19 +47,6 @@ QByteArray replyTo(const QByteArray &request, const ServiceRules &rules)
     QByteArray reply(1024, Qt::Uninitialized);
     const ssize_t size = ::recv(client.get(), reply.data(), size_t(reply.size()), MSG_DONTWAIT);
     return reply.first(std::max<ssize_t>(size, 0));
-}
-
-// A socket listening at path, as systemd makes the service's.
-UniqueFd listening(const QByteArray &path)
-{
-    sockaddr_un address{AF_UNIX, {}};
-    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-    UniqueFd listener(::socket(AF_UNIX, SOCK_SEQPACKET, 0));
-    ::unlink(path.constData());
-    if (::bind(listener.get(), reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        ::listen(listener.get(), 8) != 0)
-        return {};
-    return listener;
 }
 
 // Runs call in a child process that the hook kills at step stop; says
@@ -285,67 +268,6 @@ private slots:
         QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  QStringList({u".lock"_s, u"fill"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
-    }
-
-    // On systemd's socket, one account has a share of connections open at
-    // once; past it, a connection is turned away at once. A silent client
-    // is closed once its time is up, and then the account is served again.
-    void eachAccountHasItsShareOfTheService()
-    {
-        const QByteArray path = QFile::encodeName(dir.filePath(u"socket"_s));
-        const UniqueFd listener = listening(path);
-        QVERIFY(listener.valid());
-        ServiceRules shared = rules;
-        shared.connectionsPerAccount = 2;
-        shared.programFolder = folderPath.constData(); // ours: we may play
-        std::jthread service(serveListener, listener.get(), shared, std::optional(1000ms));
-        RecordStore store([&] { return connectToService(path.constData()); }, {});
-        const UniqueFd silent[]{connectToService(path.constData()), connectToService(path)};
-        try {
-            store.read(score);
-            QFAIL("a third connection of the account was served");
-        } catch (const RuntimeFailure &failure) {
-            QVERIFY(failure.message().contains(u"occupato"));
-        }
-        pollfd closed{silent[0].get(), POLLIN, 0};
-        QCOMPARE(::poll(&closed, 1, 2000), 1); // once its time is up
-        QCOMPARE(store.read(score), u"3\r\n"_s);
-    }
-
-    // A socket that a client attaches to its request is let go of where the
-    // service can abandon it: one that lingers as it closes (a TCP socket
-    // whose peer never reads, set to linger 30 s) keeps no one else from
-    // the record, within the game's own limit for a reply.
-    void attachedDescriptorsKeepNoOneWaiting()
-    {
-        const QByteArray path = QFile::encodeName(dir.filePath(u"socket"_s));
-        const UniqueFd listener = listening(path);
-        std::jthread service(serveListener, listener.get(), rules, std::optional(1000ms));
-        sockaddr_in loopback{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t size = sizeof loopback;
-        const UniqueFd deaf(::socket(AF_INET, SOCK_STREAM, 0));
-        UniqueFd lingering(::socket(AF_INET, SOCK_STREAM, 0));
-        const linger hour{1, 30};
-        QVERIFY(::bind(deaf.get(), reinterpret_cast<sockaddr *>(&loopback), size) == 0 &&
-                ::listen(deaf.get(), 1) == 0 &&
-                ::getsockname(deaf.get(), reinterpret_cast<sockaddr *>(&loopback), &size) == 0 &&
-                ::connect(lingering.get(), reinterpret_cast<sockaddr *>(&loopback), size) == 0 &&
-                ::setsockopt(lingering.get(), SOL_SOCKET, SO_LINGER, &hour, sizeof hour) == 0);
-        const QByteArray full(1 << 16, 'x');
-        while (::send(lingering.get(), full.constData(), size_t(full.size()), MSG_DONTWAIT) > 0) {
-        }
-        const UniqueFd attacker = connectToService(path.constData());
-        char request[] = "load";
-        iovec part{request, 4};
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-        msghdr message{nullptr, 0, &part, 1, control, sizeof control, 0};
-        *CMSG_FIRSTHDR(&message) = {CMSG_LEN(sizeof(int)), SOL_SOCKET, SCM_RIGHTS};
-        const int attached = lingering.get();
-        std::memcpy(CMSG_DATA(CMSG_FIRSTHDR(&message)), &attached, sizeof attached);
-        QCOMPARE(::sendmsg(attacker.get(), &message, 0), ssize_t(4));
-        lingering.close(); // the service's copy is now the last
-        RecordStore store([&] { return connectToService(path.constData()); }, {});
-        QCOMPARE(store.read(score), u"3\r\n"_s);
     }
 
     // Where the game's folder is closed to others, its group alone plays,
