@@ -23,8 +23,7 @@
 #   pupil.py malformed COUNT       requests the grammar does not have
 #   pupil.py full FOLDER           fills the record's disk from FOLDER, saves
 #                                  past the record, and frees room again
-import collections, contextlib, errno, multiprocessing, os, random, re, select, signal, socket, struct, sys
-import threading, time
+import collections, contextlib, errno, multiprocessing, os, random, re, select, signal, socket, struct, sys, time
 
 PATH = "/run/sequilla/record"
 
@@ -56,13 +55,11 @@ def show(reply):
     return repr(reply)[2:-1]
 
 
-# (score, name) as the game reads a load's reply, score None for no record;
-# None for another reply. Two forms: "L" SCORE " " NAME, and "L" N " " and
-# the files' texts, the score's N bytes long, whose leading number counts,
-# as strtod reads it (names in the first form have no line end).
+# (score, name) as the game reads a load's reply: the score text's leading
+# number as strtod reads it (None: no record), and the name's first line;
+# None for another reply.
 def reading(reply):
-    if not (m := re.fullmatch(rb"L(\d*) (.*)", reply, re.S)): return None
-    if not re.search(rb"[\r\n]", m[2]): return (int(m[1]) if m[1] and (m[1] != b"0" or m[2]) else None), m[2]
+    if not (m := re.fullmatch(rb"L(\d+) (.*)", reply, re.S)): return None
     number = re.match(rb"[ \t]*([+-]?\d+(\.\d*)?([eE][+-]?\d+)?)", m[2][: int(m[1])])
     value = float(number[1]) if number else 0
     return (int(value) if 0 < value <= 32767 else None), re.split(rb"\r?\n", m[2][int(m[1]) :])[0]
@@ -91,28 +88,24 @@ def watch():
 
 
 def fds(how, seconds):
-    for tries in range(1, 201):  # until the service, not the pupil, holds the last reference
-        listener = socket.create_server(("127.0.0.1", 0))
-        tcp = socket.create_connection(listener.getsockname())  # never accepted, never read
-        tcp.setblocking(False)
-        with contextlib.suppress(BlockingIOError):  # until the send buffer is full
-            while tcp.send(bytes(1 << 16)): pass
-        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 3600))
-        s = connect(seconds)
-        # Should the pupil's own copy be the last, the listener's end ends its linger.
-        (watchdog := threading.Timer(0.05, listener.close)).start()
-        how == "second" and s.send(b"load")
-        with contextlib.suppress(OSError):  # the service may close before a second message
-            socket.send_fds(s, [b"x" if how == "second" else b"load"], [tcp.fileno()])
-        tcp.close(), watchdog.cancel()
-        if listener.fileno() != -1: break
-        s.close()
-    else: sys.exit("the pupil's own copy was always the last")
-    end = time.monotonic() + seconds
-    how == "closed" and s.close()
+    listener = socket.create_server(("127.0.0.1", 0))
+    tcp = socket.create_connection(listener.getsockname())  # never accepted, never read
+    tcp.setblocking(False)
+    with contextlib.suppress(BlockingIOError):  # until the send buffer is full
+        while tcp.send(bytes(1 << 16)): pass
+    tcp.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 3600))
+    # It rides in the queue of a socket whose last copy goes to the service,
+    # so that the pupil holds neither when the service lets go of them.
+    carrier, sender = socket.socketpair(socket.AF_UNIX, socket.SOCK_DGRAM)
+    socket.send_fds(sender, [b"x"], [tcp.fileno()]), sender.close(), tcp.close()
+    s, end = connect(seconds), time.monotonic() + seconds
+    how == "second" and s.send(b"load")
+    with contextlib.suppress(OSError):  # the service may close before a second message
+        socket.send_fds(s, [b"x" if how == "second" else b"load"], [carrier.fileno()])
+    carrier.close(), how == "closed" and s.close()
     reply = "none, closed at once" if how == "closed" else show(receive(s))
-    time.sleep(max(0, end - time.monotonic()))  # then the listener goes, and the linger ends
-    print(f"the pupil's own reply: {reply} (try {tries})")
+    time.sleep(max(0, end - time.monotonic()))  # then the listener goes, and the linger with it
+    print(f"the pupil's own reply: {reply}")
 
 
 def saver(k, p, end):
