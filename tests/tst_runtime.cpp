@@ -240,18 +240,6 @@ private slots:
         QCOMPARE(stops, 10 + 7 * 6);
     }
 
-    // A journal that the files cannot take (a full disk; here a folder in
-    // the way) holds the newest record: a load answers with it, never fails.
-    void aJournalLeftUnfinishedStillLoads()
-    {
-        QVERIFY(writeFile(dir.filePath(u".journal"_s), "12\r\nZorro\r\n"));
-        QVERIFY(QDir(dir.path()).mkdir(u".quirel.txt.new"_s));
-        QCOMPARE(replyTo("load", rules), "L4 12\r\nZorro\r\n"_ba);
-        QVERIFY(QDir(dir.path()).rmdir(u".quirel.txt.new"_s));
-        QCOMPARE(replyTo("load", rules), "L4 12\r\nZorro\r\n"_ba);
-        QCOMPARE(record(), "12\r\n|Zorro\r\n"_ba);
-    }
-
     // On a full disk a save changes neither file, and leaves nothing behind.
     void aFullDiskLeavesTheRecordAsItWas()
     {
