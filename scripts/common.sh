@@ -17,11 +17,12 @@ build_packages=(
 # manager, GNOME Shell with its Xwayland for the match on Debian's default
 # desktop, valgrind, and, for the package test, the Debian and desktop tools,
 # systemd to boot in a system of the test's own, what a pupil mounts with
-# FUSE, and Python for the clients that speak to the record service.
+# FUSE, Python for the clients that speak to the record service, and a file
+# system on a disk of the test's own for the record to be written on.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
     pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
     valgrind dpkg-dev file desktop-file-utils appstream lintian
-    systemd squashfuse squashfs-tools fuse3 python3)
+    systemd squashfuse squashfs-tools fuse3 python3 e2fsprogs)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)
