@@ -15,13 +15,14 @@ build_packages=(
 # bus with the accessibility bus as on a desktop, a sound server to record
 # (below) and its clients, the Orca screen reader under a small window
 # manager, GNOME Shell with its Xwayland for the match on Debian's default
-# desktop, valgrind, and, for the package test, the Debian and desktop tools,
+# desktop, valgrind, and, for the package test, the Debian and desktop tools
+# (lintian, hardening-check from devscripts, blhc, autopkgtest),
 # systemd to boot in a system of the test's own, what a pupil mounts with
 # FUSE, Python for the clients that speak to the record service, and a file
 # system on a disk of the test's own for the record to be written on.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
     pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
-    valgrind dpkg-dev file desktop-file-utils appstream lintian
+    valgrind dpkg-dev file desktop-file-utils appstream lintian devscripts blhc autopkgtest
     systemd squashfuse squashfs-tools fuse3 python3 e2fsprogs)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).

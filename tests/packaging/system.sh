@@ -53,14 +53,6 @@ exposure=$(systemd-analyze security sequilla-record.service --no-pager 2>/dev/nu
     sed -n 's/.*Overall exposure level for sequilla-record.service: \([0-9.]*\).*/\1/p')
 check "the service's exposure is ${exposure:-unknown}" awk -v e="${exposure:-9}" 'BEGIN { exit !(e <= 1.5) }'
 echo "install test: the record service's exposure (systemd-analyze security): $exposure"
-# lintian checks the desktop entry and runs AppStream's validator on the
-# metadata. AppStream 1.0 (Debian 13) warns that no homepage is given, as
-# Sequilla has none to give, which is left out there; lintian 2.116 (Debian
-# 12) does not know that tag.
-no_homepage=()
-[[ $(appstreamcli --version) = *" 0."* ]] || no_homepage=(--suppress-tags appstream-metadata-validation-failed)
-lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "$deb" 2>&1) ||
-    fail "lintian: $(grep -v 'with root privileges' <<<"$lint")"
 
 # --- Two children play ------------------------------------------------------
 # Each plays a whole match in a desktop session of their own, under their
