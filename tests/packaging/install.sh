@@ -22,10 +22,12 @@ trap '[ -z "$disk" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
 tar -C "$source_dir" --exclude=./build -c . | tar -x -C "$stage" && again=$(umask 077 && "$stage/scripts/package" 2>/dev/null) &&
     cmp -s "$deb" "$again" || { echo "FAIL: two builds of one tree differ: $(sha256sum "$deb" "${again:-}")"; exit 1; }
 echo "install test: built twice, the same package: $(sha256sum "$deb" "$again" | cut -c 1-64 | uniq -c | xargs)"
-# Both programs with all of Debian's hardening, and every compiler line of
-# the build (which prints them) with Debian's build flags.
-dpkg-deb -x "$deb" "$stage/files" && hardening-check -q --nocfprotection "$stage"/files/usr/lib*/sequilla/sequilla* &&
-    blhc --all "${deb%/*}/build.log" || { echo "FAIL: the hardening above"; exit 1; }
+# Both programs with all of Debian's hardening (five checks each: the others
+# are for other processors, or for flags Debian 12 does not give), and every
+# compiler line of the build (which prints them) with Debian's build flags.
+dpkg-deb -x "$deb" "$stage/files" && hard=$(hardening-check "$stage"/files/usr/lib*/sequilla/sequilla*)
+[ "$(grep -cE '^ (Position Independent Executable|Stack protected|Fortify Source functions|Read-only relocations|Immediate binding): yes' <<<"$hard")" = 10 ] &&
+    blhc --all "${deb%/*}/build.log" || { echo "FAIL: hardening: $hard"; exit 1; }
 # lintian checks the desktop entry and runs AppStream's validator on the
 # metadata. AppStream 1.0 (Debian 13) warns that no homepage is given, as
 # Sequilla has none to give, which is left out there; lintian 2.116 (Debian
