@@ -19,7 +19,7 @@ deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package di
 stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
 disk=
 trap '[ -z "$disk" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
-tar -C "$source_dir" --exclude=./build -c . | tar -x -C "$stage" && again=$(umask 077 && "$stage/scripts/package" 2>/dev/null) &&
+tar -C "$source_dir" --exclude=./build --mtime=@1 -c . | tar -x -C "$stage" && again=$(umask 077 && "$stage/scripts/package" 2>/dev/null) &&
     cmp -s "$deb" "$again" || { echo "FAIL: two builds of one tree differ: $(sha256sum "$deb" "${again:-}")"; exit 1; }
 echo "install test: built twice, the same package: $(sha256sum "$deb" "$again" | cut -c 1-64 | uniq -c | xargs)"
 # Both programs with all of Debian's hardening (five checks each: the others
