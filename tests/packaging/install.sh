@@ -17,8 +17,7 @@ deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package di
 # What the test needs, where the system sees it (the checkout may be under
 # /tmp, which the system mounts afresh).
 stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
-disk=
-trap '[ -z "$disk" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
+trap '[ -z "${disk:-}" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
 tar -C "$source_dir" --exclude=./build --mtime=@1 -c . | tar -x -C "$stage" && again=$(umask 077 && "$stage/scripts/package" 2>/dev/null) &&
     cmp -s "$deb" "$again" || { echo "FAIL: two builds of one tree differ: $(sha256sum "$deb" "${again:-}")"; exit 1; }
 echo "install test: built twice, the same package: $(sha256sum "$deb" "$again" | cut -c 1-64 | uniq -c | xargs)"
@@ -32,8 +31,7 @@ dpkg-deb -x "$deb" "$stage/files" && hard=$(hardening-check "$stage"/files/usr/l
 # metadata. AppStream 1.0 (Debian 13) warns that no homepage is given, as
 # Sequilla has none to give, which is left out there; lintian 2.116 (Debian
 # 12) does not know that tag.
-no_homepage=()
-[[ $(appstreamcli --version) = *" 0."* ]] || no_homepage=(--suppress-tags appstream-metadata-validation-failed)
+[[ $(appstreamcli --version) = *" 0."* ]] && no_homepage=() || no_homepage=(--suppress-tags appstream-metadata-validation-failed)
 lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "${deb%_*}"_*.changes 2>&1) ||
     { echo "FAIL: lintian: $(grep -v 'with root privileges' <<<"$lint")"; exit 1; }
 # A disk for the record to be written on, as the system writes all else to
@@ -42,5 +40,4 @@ disk=$({ truncate -s 64M "$stage/disk" && mkfs.ext4 -q "$stage/disk" && losetup 
 # The null runner runs the test on the system it starts in, here one booted
 # for the test alone: a machine of the test's own, which autopkgtest 5.48 and
 # later (Debian 13) must be told, as their null runner no longer offers one.
-"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine \
-    --env=SEQUILLA_TEST_DISK="$disk" "${again%_*}".dsc "$again" -- null
+"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine --env=SEQUILLA_TEST_DISK="$disk" "${again%_*}".dsc "$again" -- null
