@@ -226,6 +226,7 @@ std::size_t openOf(uid_t uid, const std::vector<Waiting> &waiting,
 }
 
 } // namespace
+
 std::optional<Peer> peerOf(int socket)
 {
     ucred credentials{};
