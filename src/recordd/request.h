@@ -51,7 +51,7 @@ struct Reply
     };
     Kind kind = Refused;
     std::string score{}, name{}; // Loaded: the texts of the two files
-    int error = 0;           // Failed: an errno value
+    int error = 0;               // Failed: an errno value
     friend bool operator==(const Reply &, const Reply &) = default;
 };
 
