@@ -56,9 +56,10 @@ public:
     };
     [[nodiscard]] Reading reading();
 
-    /// The whole text of the score file (quirel.txt) or of the name file
-    /// (nquirel.txt), as path names it: the line and its CR LF, or "" while
-    /// there is no record.
+    /// The text of the score file (quirel.txt) or of the name file
+    /// (nquirel.txt), as path names it: as it stands there, its line end
+    /// included (CR LF as the service writes it), or "" while there is no
+    /// record.
     QString read(const QString &path);
 
     /// Saves score (the digits of 0..32767) with name unless the record is
