@@ -72,14 +72,15 @@ release_name() {
     (. /etc/os-release && echo "${PRETTY_NAME:-$ID}")
 }
 
-# Configures (once) and builds one preset.
+# Configures and builds one preset. Configuring again is quick, and gives a
+# tree made by an older version of the preset the preset's variables.
 build_preset() {
     if [ -e "build/$1" ] && [ ! -w "build/$1" ]; then
         echo "build/$1 belongs to $(stat -c %U "build/$1"), from a build as root; make it yours with:" >&2
         echo "  sudo chown -R $(id -un): build" >&2
         exit 1
     fi
-    [ -f "build/$1/CMakeCache.txt" ] || cmake --preset "$1"
+    cmake --preset "$1" >/dev/null
     cmake --build --preset "$1" --parallel "$(nproc)"
 }
 
