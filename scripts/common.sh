@@ -27,6 +27,9 @@ test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)
+# What the fuzzers of the record service need: clang and its libFuzzer and
+# sanitizer runtimes, each release's default version.
+fuzz_packages=(clang libclang-rt-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
