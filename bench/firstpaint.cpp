@@ -27,7 +27,6 @@ public:
     using Runtime::Runtime;
     int ShowMessage(const QString &, int, const QString &) override { return Ok; }
     QString AskText(const QString &) override { return QStringLiteral("Banco"); }
-    QString WindowsDirectory() const override { return QDir::tempPath(); }
 
 protected:
     [[noreturn]] void endProgram(int status) override { std::_Exit(status); }

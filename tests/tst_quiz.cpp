@@ -43,7 +43,7 @@ class QuizTest : public QObject
 
     QLineEdit *box() const { return tavola->findChild<QLineEdit *>(u"txtAnswer"_s); }
     QWidget *next() const { return tavola->control("cmdNext"); }
-    QString file(const char *name) const { return runtime->windowsDirectory + u'/' + name; }
+    QString file(const char *name) const { return runtime->recordDir.filePath(name); }
     void start(const QString &name = QStringLiteral("Lia"))
     {
         runtime->typed = {name};

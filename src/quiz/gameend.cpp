@@ -17,6 +17,13 @@ void Tavola::decideRecord()
     m_runtime.EndProgram();
 }
 
+bool Tavola::SaveRecord(const QString &scoreText, const QString &name)
+{
+    // The record shown at the start may have been beaten since by another
+    // copy of the program: the store saves only over a lower record on disk.
+    return m_runtime.Record().saveIfHigher(scoreText, name);
+}
+
 void Tavola::EndGame()
 {
     m_gameEnding = true;

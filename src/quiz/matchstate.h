@@ -16,6 +16,5 @@ struct MatchState
     qint16 minutes = 0;
     float seconds = 0;
     qint16 backgroundTint = 0; // 0..14, the tint of the question's gradient
-    QString windowsDir;        // the record directory, ending with a separator
     QString playerName;        // as typed, possibly empty
 };

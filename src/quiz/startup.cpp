@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The start of every match: the name, the greeting, the clock, the record.
+// The start of every match: the name, the greeting, the clock, the record
+// as the service reads it.
 #include "runtime/runtime.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
@@ -17,7 +18,20 @@ void Tavola::Form_Load()
                           QStringLiteral(" vediamo se sei un vero campione  "));
     lblnome1->setCaption(m_state.playerName);
     StartClock();
-    m_state.windowsDir = GetSystemDir();
     LoadRecord();
     ShowClock();
+}
+
+void Tavola::LoadRecord()
+{
+    // Both texts of one save, through the record service, which also makes
+    // the files, empty, where they are missing: the window never touches them.
+    const RecordStore::Texts record = m_runtime.Record().load();
+    lblpunti->setCaption(Leggifiletxt(QStringLiteral("quirel.txt"), record));
+    lblnome->setCaption(Leggifiletxt(QStringLiteral("nquirel.txt"), record));
+}
+
+QString Tavola::Leggifiletxt(const QString &nomefile, const RecordStore::Texts &record)
+{
+    return nomefile == u"nquirel.txt" ? record.name : record.score;
 }

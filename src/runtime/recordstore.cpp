@@ -4,8 +4,6 @@
 #include "failure.h"
 #include "request.h"
 
-#include <QFileInfo>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -25,21 +23,17 @@ QString reasonOf(int error)
 
 } // namespace
 
-RecordStore::Reading RecordStore::reading()
-{
-    m_copy = load();
-    return Reading(*this);
-}
-
-QString RecordStore::read(const QString &path)
-{
-    const Copy copy = m_copy ? *m_copy : load();
-    return QFileInfo(path).fileName() == u"nquirel.txt" ? copy.name : copy.score;
-}
-
 void RecordStore::startLoading()
 {
     m_loading = send(Request{});
+}
+
+RecordStore::Texts RecordStore::load()
+{
+    const Reply reply = receive(m_loading.valid() ? std::exchange(m_loading, {}) : send(Request{}));
+    if (reply.kind != Reply::Loaded)
+        fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
+    return {QString::fromStdString(reply.score), QString::fromStdString(reply.name)};
 }
 
 bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
@@ -49,15 +43,6 @@ bool RecordStore::saveIfHigher(const QString &scoreText, const QString &name)
     if (reply.kind != Reply::Written && reply.kind != Reply::Kept)
         fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
     return reply.kind == Reply::Written;
-}
-
-RecordStore::Copy RecordStore::load()
-{
-    const Reply reply = receive(m_loading.valid() ? std::exchange(m_loading, {}) : send(Request{}));
-    if (reply.kind != Reply::Loaded)
-        fail(QStringLiteral("il servizio del record ha dato una risposta sconosciuta"));
-    // The files' texts, as the record's two lines stand there.
-    return {QString::fromStdString(reply.score), QString::fromStdString(reply.name)};
 }
 
 // A new connection with request sent on it; an invalid one (errno set) when

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <functional>
-#include <optional>
 
 /// The record of the whole machine, as the game reaches it: through the
 /// record service (sequilla-record), the one program that reads and writes
@@ -36,49 +35,32 @@ public:
 
     /// Asks for the record now, so that the answer is ready by the time the
     /// window loads it: the program's start does this before Qt starts,
-    /// while systemd starts the service. Failures show when it is read.
+    /// while systemd starts the service. Failures show when it is loaded.
     void startLoading();
 
-    /// While it lives, both files read as one record: the one load it made.
-    class Reading
+    /// The record's two texts: the score file's (quirel.txt) and the name
+    /// file's (nquirel.txt), each as it stands there, its line end included,
+    /// and both "" while there is no record.
+    struct Texts
     {
-    public:
-        Reading(Reading &&) = delete;
-        ~Reading() { m_store.m_copy.reset(); }
-
-    private:
-        friend class RecordStore;
-        explicit Reading(RecordStore &store)
-            : m_store(store)
-        {
-        }
-        RecordStore &m_store;
+        QString score, name;
     };
-    [[nodiscard]] Reading reading();
-
-    /// The text of the score file (quirel.txt) or of the name file
-    /// (nquirel.txt), as path names it: as it stands there, its line end
-    /// included (CR LF as the service writes it), or "" while there is no
-    /// record.
-    QString read(const QString &path);
+    /// The record as the service read it for one load, so that both texts
+    /// are of one save: the answer to startLoading's request when there is
+    /// one, else to a request made now.
+    Texts load();
 
     /// Saves score (the digits of 0..32767) with name unless the record is
     /// at least that score by now; says whether it saved.
     bool saveIfHigher(const QString &scoreText, const QString &name);
 
 private:
-    struct Copy
-    {
-        QString score, name;
-    };
-    Copy load();
     UniqueFd send(const Request &request);
     Reply receive(const UniqueFd &socket);
     [[noreturn]] void fail(const QString &reason) const;
 
     Connect m_connect;
-    QString m_where; // the service's socket, or its program, as the error box names it
-    std::optional<Copy> m_copy;
+    QString m_where;    // the service's socket, or the record's folder, as the error box names it
     UniqueFd m_loading; // a load asked for before it was needed
 };
 

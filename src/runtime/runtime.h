@@ -44,10 +44,7 @@ public:
     virtual float NextRandom() { return m_random.next(); }
     virtual void ReseedFromClock() { m_random.seedFromClock(); }
 
-    /// The machine-wide directory of the record files, fixed when the
-    /// program is built; it may or may not end with a separator.
-    virtual QString WindowsDirectory() const;
-    /// The record files in that directory, through the record service.
+    /// The record of the whole machine, through the record service.
     RecordStore &Record() { return m_record; }
 
     /// Ends the program with the given exit status at once: nothing of the

@@ -3,6 +3,7 @@
 
 #include "controlref.h"
 #include "quiz/matchstate.h"
+#include "runtime/recordstore.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -42,10 +43,9 @@ protected:
     void cmdExit_Click();
     void Next_Click();
 
-    // The record files, in the directory held by windowsDir.
-    QString GetSystemDir();
-    QString Leggifiletxt(const QString &nomefile);
+    // The record, through the record service.
     void LoadRecord();
+    static QString Leggifiletxt(const QString &nomefile, const RecordStore::Texts &record);
     /// Saves unless the record on disk is at least scoreText; says whether it saved.
     bool SaveRecord(const QString &scoreText, const QString &name);
 

@@ -32,7 +32,7 @@ public:
     FakeRuntime()
         : Runtime(RecordStore(
               [this] {
-                  return startServiceChild(SEQUILLA_SERVICE, QFile::encodeName(windowsDirectory));
+                  return startServiceChild(SEQUILLA_SERVICE, QFile::encodeName(recordDir.path()));
               },
               QStringLiteral("test")))
     {
@@ -46,7 +46,6 @@ public:
     int randomDraws = 0;
     std::optional<int> endStatus;
     QTemporaryDir recordDir;
-    QString windowsDirectory = recordDir.path();
 
     int ShowMessage(const QString &text, int style, const QString &title) override
     {
@@ -63,7 +62,6 @@ public:
         ++randomDraws;
         return randoms.isEmpty() ? Runtime::NextRandom() : randoms.takeFirst();
     }
-    QString WindowsDirectory() const override { return windowsDirectory; }
 
 protected:
     [[noreturn]] void endProgram(int status) override { throw ProgramEnd{*(endStatus = status)}; }
