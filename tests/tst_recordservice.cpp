@@ -68,7 +68,7 @@ bool stoppedAt(int stop, const std::function<void(const StepHook &)> &call)
 
 } // namespace
 
-class RuntimeTest : public QObject
+class RecordServiceTest : public QObject
 {
     Q_OBJECT
 
@@ -307,5 +307,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RuntimeTest)
-#include "tst_runtime.moc"
+QTEST_MAIN(RecordServiceTest)
+#include "tst_recordservice.moc"
