@@ -2,12 +2,9 @@
 #pragma once
 
 #include "fakeruntime.h"
+#include "files.h"
 #include "ui/designlabel.h"
 #include "ui/tavola.h"
-
-#include <QFile>
-
-#include <fcntl.h>
 
 /// The window as tests and benchmarks drive it: its handlers and match state
 /// within reach, its controls by name.
@@ -20,16 +17,3 @@ public:
     QWidget *control(const QString &name) const { return findChild<QWidget *>(name); }
     QString caption(const QString &name) const { return findChild<QLabel *>(name)->text(); }
 };
-
-/// The bytes of a file, or "<missing>".
-inline QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
