@@ -17,7 +17,6 @@
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace std::chrono_literals;
 
 namespace {
 

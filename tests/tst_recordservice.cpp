@@ -74,7 +74,6 @@ class RecordServiceTest : public QObject
     const QByteArray folderPath = QFile::encodeName(dir.path());
     ServiceRules rules{folderPath.constData(), 300ms, 300ms};
 
-    QByteArray record() const { return bytesOf(score) + '|' + bytesOf(name); }
     // The record as a load finds it, the load stopped at the hook's step.
     RecordTexts loaded(const StepHook &hook = {})
     {
@@ -145,7 +144,7 @@ private slots:
         for (const auto &[path, bytes] : {std::pair(score, files[0]), std::pair(name, files[1])})
             QVERIFY(bytes == "<missing>" ? QFile::remove(path) : writeFile(path, bytes));
         QCOMPARE(replyTo(request, rules), reply);
-        QCOMPARE(record(), after.isEmpty() ? before : after);
+        QCOMPARE(bytesOf(score) + '|' + bytesOf(name), after.isEmpty() ? before : after);
         QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
     }
 
@@ -194,13 +193,12 @@ private slots:
     void aFullDiskLeavesTheRecordAsItWas()
     {
         const QTemporaryDir disk;
-        if (::mount("tmpfs", QFile::encodeName(disk.path()), "tmpfs", 0, "size=64k") != 0)
+        const QByteArray smallPath = QFile::encodeName(disk.path());
+        if (::mount("tmpfs", smallPath, "tmpfs", 0, "size=64k") != 0)
             QSKIP("no small disk: mounting one needs root, and a place that allows it");
-        const auto unmount =
-            qScopeGuard([&] { ::umount2(QFile::encodeName(disk.path()), MNT_DETACH); });
+        const auto unmount = qScopeGuard([&] { ::umount2(smallPath, MNT_DETACH); });
         QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
         writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
-        const QByteArray smallPath = QFile::encodeName(disk.path());
         const ServiceRules full{smallPath.constData(), 300ms, 300ms};
         QCOMPARE(replyTo("save 4 Bo", full), "E" + QByteArray::number(ENOSPC));
         QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);

@@ -30,11 +30,8 @@ public:
     };
 
     FakeRuntime()
-        : Runtime(RecordStore(
-              [this] {
-                  return startServiceChild(SEQUILLA_SERVICE, QFile::encodeName(recordDir.path()));
-              },
-              QStringLiteral("test")))
+        : Runtime(RecordStore([this] { return startServiceChild(SEQUILLA_SERVICE, folder()); },
+                              QStringLiteral("test")))
     {
     }
     QList<Box> boxes;
@@ -68,6 +65,7 @@ protected:
     void showFailure(const QString &message) override { failures << message; }
 
 private:
+    QByteArray folder() const { return QFile::encodeName(recordDir.path()); }
     void open(Box box)
     {
         boxes << std::move(box);
