@@ -20,10 +20,9 @@
 #                                  held; as root: from each of UIDS uids from
 #                                  UID on, and the CPU time that process PID
 #                                  (the service) spends meanwhile: under 2 s
-#   pupil.py malformed COUNT       requests the grammar does not have
 #   pupil.py full FOLDER           fills the record's disk from FOLDER, saves
 #                                  past the record, and frees room again
-import collections, contextlib, errno, multiprocessing, os, random, re, select, signal, socket, struct, sys, time
+import collections, contextlib, errno, multiprocessing, os, re, select, signal, socket, struct, sys, time
 
 PATH = "/run/sequilla/record"
 
@@ -160,29 +159,6 @@ def hold(count, seconds, first=0, uids=0, service=0):
     spun = f"; the service's CPU time {spent} ms" if service else ""
     print(f"{len(got)} of {count * uids or count} connections: {dict(collections.Counter(got))}{spun}")
     spent < 2000 or sys.exit("so the service spun")
-
-
-def replies_to(k, messages):
-    replies = collections.Counter()
-    for m in messages[k::4]:
-        while (reply := request(m, 5)) == b"B": pass  # this account's share was taken: again
-        replies[show(reply)[:20]] += 1
-    return replies
-
-
-def malformed(count):
-    near = [b"", b"load ", b"Load", b"load\0", b"load\n", b"save", b"save 1", b"save 1x", b"save  1 x", b"save 01 x"]
-    near += [b"save -1 x", b"save 32768 x", b"save 1 x\n", b"save 1 \xc3", b"save 1 \xc0\xaf", b"save 1 \xc2\x85"]
-    near += [b"save 1 \xe2\x80\xa8", b"save 1 " + b"a" * 257]
-    rng = random.Random(1)
-    while len(near) < count:  # random bytes, or a request with one byte changed
-        m = bytearray(rng.choice([b"load", b"save 7 Ada"]) if len(near) % 2 else rng.randbytes(rng.randrange(300)))
-        where = rng.randrange(len(m) + 1)
-        m[where : where + rng.randrange(2)] = bytes([rng.randrange(256)] * rng.randrange(2))
-        re.fullmatch(rb"load|save \d{1,5} [^\x00-\x1f\x7f]*", m) or near.append(bytes(m))
-    replies = sum(together(4, replies_to, near), collections.Counter())  # as many at once as an account may
-    print(f"{count} requests, replies: {dict(replies)}")
-    set(replies) <= {"R", "", "ConnectionResetError"} or sys.exit("so some were taken")
 
 
 # Files of a page until no inode is left, then the first grows until no

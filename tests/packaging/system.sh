@@ -100,8 +100,7 @@ check "the service did not survive the flood" test "$(systemctl show -P MainPID 
 # Descriptors run out: 300 uids with no account, as a pupil holds them with
 # newuidmap, each hold 4 silent connections; the service must not spin.
 attack "1200 silent connections from 300 uids" "$client" hold 4 5 20000 300 "$service"
-attack "20000 malformed requests" as $pupil "$client" malformed 20000
-check "the flood or malformed requests changed the record" test "$(record)" = "$before"
+check "the flood changed the record" test "$(record)" = "$before"
 # Root kills the service 25 times while a pupil saves rising scores, each
 # until answered: each load between, and the files after, hold a save whole.
 as $pupil "$client" rising 1000 395 >"$e2e/rising" 2>&1 & saver=$! kills=0
