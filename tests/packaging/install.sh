@@ -4,7 +4,8 @@
 # the package here, twice, from copies of the tree in two folders, at two
 # times and under two umasks, which must give the same .deb byte for byte;
 # checks Debian's hardening in both programs and its build flags in the
-# build's log; runs lintian on the source and binary packages; then boots
+# build's log; runs lintian on the source and binary packages; builds the
+# packages of the earlier versions (scripts/package-earlier); then boots
 # this system's own systemd on an overlay of it (scripts/own-system), so
 # that the machine itself is never changed, and runs the package test there
 # through autopkgtest (debian/tests: system.sh). Needs root; exits with 77
@@ -34,10 +35,14 @@ dpkg-deb -x "$deb" "$stage/files" && hard=$(hardening-check "$stage"/files/usr/l
 [[ $(appstreamcli --version) = *" 0."* ]] && no_homepage=() || no_homepage=(--suppress-tags appstream-metadata-validation-failed)
 lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "${deb%_*}"_*.changes 2>&1) ||
     { echo "FAIL: lintian: $(grep -v 'with root privileges' <<<"$lint")"; exit 1; }
+# The packages of the earlier versions, each built as it built itself, for
+# the package test to upgrade from.
+SECONDS=0 && "$source_dir/scripts/package-earlier" "$stage/earlier" >/dev/null || { echo "FAIL: an earlier version did not build"; exit 1; }
+echo "install test: the packages of 0.1.0, 0.2.0 and CPack's last 0.3.0~dev built in $SECONDS s: $(cd "$stage/earlier" && echo *.deb)"
 # A disk for the record to be written on, as the system writes all else to
 # memory: a file system in a file of this one, when this system can.
 disk=$({ truncate -s 64M "$stage/disk" && mkfs.ext4 -q "$stage/disk" && losetup -f --show "$stage/disk"; } 2>/dev/null)
 # The null runner runs the test on the system it starts in, here one booted
 # for the test alone: a machine of the test's own, which autopkgtest 5.48 and
 # later (Debian 13) must be told, as their null runner no longer offers one.
-"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine --env=SEQUILLA_TEST_DISK="$disk" "${again%_*}".dsc "$again" -- null
+"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine --env=SEQUILLA_TEST_DISK="$disk" --env=SEQUILLA_TEST_EARLIER="$stage/earlier" "${again%_*}".dsc "$again" -- null

@@ -4,10 +4,13 @@
 # the upgrade from the layout that every account could write, with what
 # pupils left there; the package's files, units and sandbox; two children
 # playing a match each; a pupil's attacks on the record service, its socket
-# and its record; the limit to one class; and remove and purge.
+# and its record; remove and purge; and the upgrades from the packages of
+# the earlier versions, each with a record and one class let play.
 #   system.sh SOURCE_DIR DEB [DISK]
 # DISK: a block device whose file system the save flood may use, a disk
-# where the system itself writes to memory.
+# where the system itself writes to memory. The packages of the earlier
+# versions are those in the folder SEQUILLA_TEST_EARLIER (install.sh gives
+# it); without it, those upgrades are not run, and the test says so.
 set -u
 source_dir=$1 deb=$2 disk=${3:-}
 record_dir=/var/games/sequilla
@@ -127,25 +130,6 @@ anew && umount /var/games
 echo "install test: the attacks took ${SECONDS} s; another account's $(grep -o "[0-9]* loads" "$e2e/attacks" |
     awk '{ n += $1 } END { print n }') loads, the slowest $(grep -o '[0-9]* ms$' "$e2e/attacks" | sort -n | tail -n 1)"
 
-# --- One class plays, and an upgrade keeps it --------------------------------
-dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla
-check "a pupil of another class could start the game" grep -q "Permission denied" \
-    <<<"$(LC_ALL=C as $pupil /usr/games/sequilla 2>&1)"
-got=$(as $pupil "$client" record)
-check "a pupil of another class reached the record: $got" test "$got" = D
-# In a user namespace, as its root: the kernel still says who the pupil is.
-# (A system in a chroot lets no one make one: scripts/own-system falls back
-# to a chroot only inside one.)
-got=$(as $pupil unshare --user --map-root-user "$client" record 2>&1)
-echo "install test: a pupil of another class, from a user namespace: $got"
-[[ $got = *"unshare failed"* ]] ||
-    check "a pupil of another class reached the record from a user namespace: $got" test "$got" = D
-check "the class could not reach the record" grep -q '^[0-9n]' <<<"$(as "${users[0]}" "$client" record)"
-dpkg -i "$deb" >/dev/null 2>&1 # as an upgrade does
-check "the upgrade lost the limit to a class" test "$(stat -c %A:%G /usr/lib/sequilla)" = "drwxr-x---:$class"
-check "after the upgrade, another class reached the record" test "$(as $pupil "$client" record)" = D
-dpkg-statoverride --remove /usr/lib/sequilla && chmod 0755 /usr/lib/sequilla && chgrp root /usr/lib/sequilla
-
 # --- Without the service, the game says so and ends -------------------------
 systemctl stop sequilla-record.socket
 check "the game without its service" as "${users[0]}" env record_dir=$record_dir no_service=1 \
@@ -160,5 +144,29 @@ check "remove left the program or lost the record" test ! -e /usr/games/sequilla
 check "remove left the socket" test ! -e /run/sequilla/record
 dpkg --purge sequilla >/dev/null 2>&1
 check "purge left $record_dir" test ! -e "$record_dir"
+
+# --- Upgrades from the earlier packages, one class let play -----------------
+# Each earlier version's own package (install.sh builds them), one class let
+# play as its README said, and a record written as it wrote one: in place,
+# by its set-group-id program, or through its service. The new package over
+# it reads the record back and keeps the class: another class gets D, from a
+# user namespace too (unless a chroot forbids one), and cannot start the game.
+[ -d "${SEQUILLA_TEST_EARLIER:-}" ] || echo "install test: NOT RUN: the upgrades from earlier packages (none given)"
+for old in ${SEQUILLA_TEST_EARLIER:+"$SEQUILLA_TEST_EARLIER"/*.deb}; do
+    from=$(dpkg-deb -f "$old" Version) && apt-get install -y -q --no-install-recommends "$old" >/tmp/apt.log 2>&1 &&
+        if [ "$from" = 0.1.0 ]; then # by the program's own group
+            dpkg-statoverride --update --add root $class 2750 /usr/lib/sequilla/sequilla && dpkg-reconfigure sequilla
+        else dpkg-statoverride --update --add root $class 0750 /usr/lib/sequilla; fi >/dev/null 2>&1 &&
+        if [ -e /run/sequilla/record ]; then as "${users[0]}" "$client" rising 17 1 >/dev/null
+        else printf '17\r\n' >"$record_dir/quirel.txt" && printf 'x17\r\n' >"$record_dir/nquirel.txt"; fi &&
+        apt-get install -y -q --no-install-recommends "$deb" >/tmp/apt.log 2>&1 && configured ||
+        fail "the upgrade from $from: $(tail -n 20 /tmp/apt.log)"
+    got="the class loads $(as "${users[0]}" "$client" record); another: $(as $pupil "$client" record), from a user namespace $(
+        as $pupil unshare --user --map-root-user "$client" record 2>&1), the game $(LC_ALL=C as $pupil /usr/games/sequilla 2>&1 | grep -o 'Permission denied')"
+    [[ $got =~ ^"the class loads 17 x17; another: D, from a user namespace "(D|.*unshare\ failed.*)", the game Permission denied"$ ]] ||
+        fail "the upgrade from $from: $got"
+    echo "install test: upgraded from $from to $(dpkg-query -W -f='${Version}' sequilla): $got"
+    dpkg --purge sequilla >/dev/null 2>&1 && dpkg-statoverride --remove /usr/lib/sequilla || fail "the purge after $from"
+done
 umount "$image"/* 2>/dev/null
 echo "install test: passed"
