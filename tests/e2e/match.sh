@@ -174,7 +174,7 @@ done
 # Nuovo calcolo in other ways (the window restored, the menu closed), and
 # Orca reads the last judgement again with the button.
 judged=$(said | wc -l)
-xdotool windowminimize --sync "$window" && timeout 20 xdotool search --sync --name '^Fattorama$' >/dev/null ||
+timeout 20 xdotool windowminimize --sync "$window" && timeout 20 xdotool search --sync --name '^Fattorama$' >/dev/null ||
     fail "the minimised window is not named Fattorama"
 xdotool windowactivate "$window" && wait_focus "$window" "the restored window"
 xdotool search --name '^Fattorama$' | grep -qx "$window" || fail "the restored window lost its name"
@@ -206,6 +206,7 @@ else
     wait_focus "$window" "the window, back from the box" && keys alt+x
 fi
 answer_box $kp_enter # the record message
+timeout 20 tail --pid="$pid" -f /dev/null || fail "the program did not end: $(cat "$work/log")"
 wait "$pid" || fail "the program ended with status $?: $(cat "$work/log")"
 ! grep -i wayland "$work/log" || fail "the program tried Wayland"
 
