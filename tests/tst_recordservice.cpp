@@ -189,21 +189,52 @@ private slots:
         QCOMPARE(stops, 10 + 7 * 6);
     }
 
-    // On a full disk a save changes neither file, and leaves nothing behind.
-    void aFullDiskLeavesTheRecordAsItWas()
+    // On a full disk a save fails, and the record stays whole: the old one
+    // where nothing of the save could be written, the new one where its
+    // journal could (a load reads it there); with room again, a load puts
+    // that record in the files, and nothing else is left.
+    void aFullDiskKeepsTheRecordWhole_data()
     {
+        QTest::addColumn<QByteArray>("options"); // of the small disk
+        QTest::addColumn<int>("freed");          // filler files removed before the save
+        QTest::addColumn<QByteArray>("loaded");
+        const QByteArray old = "L3 3\r\nAda\r\n", saved = "L4 41\r\nEva\r\n";
+        QTest::newRow("no byte left") << "size=64k"_ba << 0 << old;
+        QTest::newRow("no inode left") << "size=1m,nr_inodes=16"_ba << 0 << old;
+        QTest::newRow("room for the journal") << "size=1m,nr_inodes=16"_ba << 1 << saved;
+    }
+    void aFullDiskKeepsTheRecordWhole()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(int, freed);
+        QFETCH(QByteArray, loaded);
         const QTemporaryDir disk;
         const QByteArray smallPath = QFile::encodeName(disk.path());
-        if (::mount("tmpfs", smallPath, "tmpfs", 0, "size=64k") != 0)
+        if (::mount("tmpfs", smallPath, "tmpfs", 0, options.constData()) != 0)
             QSKIP("no small disk: mounting one needs root, and a place that allows it");
         const auto unmount = qScopeGuard([&] { ::umount2(smallPath, MNT_DETACH); });
-        QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n"));
-        writeFile(disk.filePath(u"fill"_s), QByteArray(70000, 'x')); // as far as it goes
         const ServiceRules full{smallPath.constData(), 300ms, 300ms};
-        QCOMPARE(replyTo("save 4 Bo", full), "E" + QByteArray::number(ENOSPC));
-        QCOMPARE(bytesOf(disk.filePath(u"quirel.txt"_s)), "3\r\n"_ba);
+        QVERIFY(writeFile(disk.filePath(u"quirel.txt"_s), "3\r\n") &&
+                writeFile(disk.filePath(u"nquirel.txt"_s), "Ada\r\n"));
+        QCOMPARE(replyTo("load", full), "L3 3\r\nAda\r\n"_ba); // its lock made
+        // Files of a page while there are inodes, then the first grows.
+        int files = 0;
+        while (writeFile(disk.filePath(QString::number(files)), QByteArray(4096, 'x')))
+            ++files;
+        writeFile(disk.filePath(u"0"_s), QByteArray(1 << 20, 'x'));
+        for (int i = 1; i <= freed; ++i)
+            QVERIFY(QFile::remove(disk.filePath(QString::number(i))));
+        QCOMPARE(replyTo("save 41 Eva", full), "E" + QByteArray::number(ENOSPC));
+        QCOMPARE(replyTo("load", full), loaded);
+        for (int i = 0; i <= files; ++i)
+            QFile::remove(disk.filePath(QString::number(i)));
+        QCOMPARE(replyTo("load", full), loaded);
+        QCOMPARE("L" + QByteArray::number(bytesOf(disk.filePath(u"quirel.txt"_s)).size()) + ' ' +
+                     bytesOf(disk.filePath(u"quirel.txt"_s)) +
+                     bytesOf(disk.filePath(u"nquirel.txt"_s)),
+                 loaded);
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 QStringList({u".lock"_s, u"fill"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
+                 QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
     }
 
     // Where the game's folder is closed to others, its group alone plays,

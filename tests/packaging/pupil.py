@@ -20,8 +20,6 @@
 #                                  held; as root: from each of UIDS uids from
 #                                  UID on, and the CPU time that process PID
 #                                  (the service) spends meanwhile: under 2 s
-#   pupil.py full FOLDER           fills the record's disk from FOLDER, saves
-#                                  past the record, and frees room again
 import collections, contextlib, errno, multiprocessing, os, re, select, signal, socket, struct, sys, time
 
 PATH = "/run/sequilla/record"
@@ -159,36 +157,6 @@ def hold(count, seconds, first=0, uids=0, service=0):
     spun = f"; the service's CPU time {spent} ms" if service else ""
     print(f"{len(got)} of {count * uids or count} connections: {dict(collections.Counter(got))}{spun}")
     spent < 2000 or sys.exit("so the service spun")
-
-
-# Files of a page until no inode is left, then the first grows until no
-# byte is left either; how many.
-def fill(folder):
-    n = 0
-    with contextlib.suppress(OSError):
-        while open(f"{folder}/{n}", "wb", buffering=0).write(bytes(4096)): n += 1
-    with contextlib.suppress(OSError), open(f"{folder}/0", "ab", buffering=0) as f:
-        while f.write(bytes(4096)): pass
-    return n
-
-
-# With one inode free, the journal of a save may take it: a load then reads
-# the new record there until there is room to finish the save.
-def full(folder):
-    steps, old = [], reading(request(b"load"))
-
-    def step(what, message):
-        steps.append(f"{what} {show(message)}: {show(reply := request(message))}")
-        return reading(reply) or reply
-
-    got = [step(f"{fill(folder)} files fill the disk; then", b"save 41 Eva"), step("then", b"load")]
-    os.remove(f"{folder}/1")
-    step("one file removed; then", b"save 41 Eva")
-    got += [step("then", b"load")]
-    for name in os.listdir(folder): os.remove(f"{folder}/{name}")
-    got += [step("all removed; then", b"load"), step("then", b"save 42 Fede")]
-    print("; ".join(steps))
-    got == [b"E28", old, (41, b"Eva"), (41, b"Eva"), b"W"] or sys.exit("so the record was lost, or not saved")
 
 
 if __name__ == "__main__":

@@ -119,14 +119,6 @@ echo "install test: the service killed $kills times during 395 saves: $(cat "$e2
 attack "saves from one process per CPU, on $(stat -f -c %T "$record_dir") (/var/tmp: $(stat -f -c %T /var/tmp))" \
     as $pupil "$client" saves 5
 [ -z "$disk" ] || { anew && umount "$record_dir"; }
-# A full disk that the record shares with a folder every account may write,
-# as /var/tmp shares /var's: the pupil fills it, saves, and frees room.
-anew && mount -t tmpfs -o size=1m,nr_inodes=64,mode=755 tmpfs /var/games && mkdir -m 1777 /var/games/tmp &&
-    mkdir -m 700 "$record_dir" && printf '40\r\n' >"$record_dir/quirel.txt" &&
-    printf 'Dora\r\n' >"$record_dir/nquirel.txt" && chown -R _sequilla: "$record_dir" || fail "the small disk"
-attack "a full disk" as $pupil "$client" full /var/games/tmp
-check "the record after the full disk: $(record)" test "$(record)" = "$(printf '42\r\nFede\r')"
-anew && umount /var/games
 echo "install test: the attacks took ${SECONDS} s; another account's $(grep -o "[0-9]* loads" "$e2e/attacks" |
     awk '{ n += $1 } END { print n }') loads, the slowest $(grep -o '[0-9]* ms$' "$e2e/attacks" | sort -n | tail -n 1)"
 
