@@ -15,9 +15,11 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -43,6 +45,33 @@ QByteArray replyTo(const QByteArray &request, const ServiceRules &rules)
     QByteArray reply(1024, Qt::Uninitialized);
     const ssize_t size = ::recv(client.get(), reply.data(), size_t(reply.size()), MSG_DONTWAIT);
     return reply.first(std::max<ssize_t>(size, 0));
+}
+
+// The reply on socket within 3 s, request sent on it first unless empty:
+// "" when the service closed it unanswered, "<none>" when nothing came.
+QByteArray answerOn(const UniqueFd &socket, const QByteArray &request = {})
+{
+    if (!request.isEmpty())
+        ::send(socket.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL);
+    pollfd reply{socket.get(), POLLIN, 0};
+    QByteArray bytes(1024, Qt::Uninitialized);
+    const ssize_t size =
+        ::poll(&reply, 1, 3000) == 1 ? ::recv(socket.get(), bytes.data(), 1024, 0) : -1;
+    return size < 0 ? "<none>"_ba : bytes.first(size);
+}
+
+// A socket named path, listening there (a service's), or connected to it.
+UniqueFd namedSocket(const QString &path, bool listening, int type = SOCK_SEQPACKET)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
+                 sizeof address.sun_path - 1);
+    const auto *named = reinterpret_cast<const sockaddr *>(&address);
+    UniqueFd socket(::socket(AF_UNIX, type | SOCK_CLOEXEC, 0));
+    const bool done = listening ? ::bind(socket.get(), named, sizeof address) == 0 &&
+                                      ::listen(socket.get(), 8) == 0
+                                : ::connect(socket.get(), named, sizeof address) == 0;
+    return done ? std::move(socket) : UniqueFd();
 }
 
 // Runs call in a child process that the hook kills at step stop; says
@@ -87,7 +116,11 @@ class RecordServiceTest : public QObject
     }
 
 private slots:
-    void init() { QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n")); }
+    void init()
+    {
+        QFile::remove(dir.filePath(u"socket"_s)); // where a service listens
+        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
+    }
 
     // The service answers the two well-formed requests alone: a score in the
     // counter's range with no leading zero, a name that the name prompt
@@ -237,6 +270,73 @@ private slots:
                  QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
     }
 
+    // The listening service, in a process of its own: it serves each
+    // connection's request, answers "busy" past an account's share (two
+    // here), closes unanswered a connection whose request did not come in
+    // time, and ends once idle.
+    void theListenerServesEachInTurn()
+    {
+        const QString path = dir.filePath(u"socket"_s);
+        const UniqueFd listener = namedSocket(path, true);
+        // All three wait in the socket's queue before the service starts.
+        const UniqueFd silent = namedSocket(path, false), loading = namedSocket(path, false),
+                       extra = namedSocket(path, false);
+        ::send(loading.get(), "load", 4, 0);
+        const pid_t service = ::fork();
+        if (service == 0) {
+            ServiceRules two = rules;
+            two.connectionsPerAccount = 2;
+            ::alarm(10), serveListener(listener.get(), two, 300ms), ::_exit(0);
+        }
+        QCOMPARE(answerOn(extra, "load"), "B"_ba);
+        QCOMPARE(answerOn(loading), "L3 3\r\nAda\r\n"_ba);
+        QCOMPARE(answerOn(silent), ""_ba);
+        QCOMPARE(answerOn(namedSocket(path, false), "save 9 Bo"), "W"_ba);
+        int status = -1;
+        QCOMPARE(::waitpid(service, &status, 0), service);
+        QVERIFY(WIFEXITED(status));
+    }
+
+    // Started by systemd, the service serves descriptor 3 only when it is
+    // one listening SOCK_SEQPACKET socket passed to this very process, and
+    // ends with 2 on anything else. Served, it lets nobody in here: the
+    // game's folder, found from where it is installed, is not in a build tree.
+    void theServiceTakesItsSocketAlone_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<int>("pidPast");      // LISTEN_PID past the service's own
+        QTest::addColumn<QByteArray>("reply"); // "" when it ended
+        QTest::newRow("its socket") << int(SOCK_SEQPACKET) << true << 0 << "D"_ba;
+        QTest::newRow("a stream") << int(SOCK_STREAM) << true << 0 << ""_ba;
+        QTest::newRow("not listening") << int(SOCK_SEQPACKET) << false << 0 << ""_ba;
+        QTest::newRow("another's") << int(SOCK_SEQPACKET) << true << 1 << ""_ba;
+    }
+    void theServiceTakesItsSocketAlone()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, listening);
+        QFETCH(int, pidPast);
+        QFETCH(QByteArray, reply);
+        const QString path = dir.filePath(u"socket"_s);
+        const UniqueFd socket =
+            listening ? namedSocket(path, true, type) : UniqueFd(::socket(AF_UNIX, type, 0));
+        const pid_t service = ::fork();
+        if (service == 0) { // ended by the alarm should it serve on
+            ::alarm(5), ::dup2(socket.get(), 3), ::setenv("LISTEN_FDS", "1", 1);
+            ::setenv("LISTEN_PID", QByteArray::number(::getpid() + pidPast), 1);
+            ::execl(SEQUILLA_SERVICE, SEQUILLA_SERVICE, nullptr), ::_exit(127);
+        }
+        if (!reply.isEmpty()) {
+            const QByteArray got = answerOn(namedSocket(path, false), "load");
+            ::kill(service, SIGKILL);
+            QCOMPARE(got, reply);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(service, &status, 0), service);
+        QCOMPARE(WIFEXITED(status) ? WEXITSTATUS(status) : -1, reply.isEmpty() ? 2 : -1);
+    }
+
     // Where the game's folder is closed to others, its group alone plays,
     // and root.
     void onlyTheClassMayPlay()
@@ -269,7 +369,7 @@ private slots:
         QTest::newRow("Windows lines")   << files("12 'Bo\\r\\nmore'")  << 12 << "Bo"_ba;
         QTest::newRow("cut at 256")      << files("5 a$(printf '\\303\\251%.0s' $(seq 150))") << 5 << "a" + e.repeated(127);
         QTest::newRow("fifo")            << u"mkfifo quirel.txt"_s           << -1 << ""_ba;
-        QTest::newRow("link")            << u"echo 9 >/tmp/$$; ln -s /tmp/$$ quirel.txt"_s << -1 << ""_ba;
+        QTest::newRow("link")            << u"echo 9 >real; ln -s real quirel.txt"_s << -1 << ""_ba;
         QTest::newRow("two links")       << files("9 Bo") + "; ln quirel.txt other" << -1 << ""_ba;
         // clang-format on
     }
@@ -280,9 +380,11 @@ private slots:
         QFETCH(QByteArray, name);
         QTemporaryDir old;
         QVERIFY(QProcess::execute(u"sh"_s, {u"-c"_s, "cd " + old.path() + " && " + staged}) == 0);
-        const Record kept = importRecord(openFolder(old.path()).get());
-        QCOMPARE(kept.score.value_or(-1), score);
-        QCOMPARE(QByteArray::fromStdString(kept.name), name);
+        // Into the record's folder, as the package's upgrade imports it.
+        QCOMPARE(QProcess::execute(SEQUILLA_SERVICE, {u"--import"_s, old.path(), dir.path()}), 0);
+        QCOMPARE(bytesOf(this->score) + bytesOf(this->name),
+                 score < 0 ? "3\r\nAda\r\n"_ba
+                           : QByteArray::number(score) + "\r\n" + name + "\r\n");
     }
 };
 
