@@ -140,6 +140,7 @@ private slots:
         QTest::newRow("load")               << kept << "load"_ba << "L3 3\r\nAda\r\n"_ba << ""_ba;
         QTest::newRow("load, no files")     << "<missing>|<missing>"_ba << "load"_ba << "L0 "_ba << "|"_ba;
         QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L0 "_ba << ""_ba;
+        QTest::newRow("load, -32768")       << "-32768\r\n|Ada\r\n"_ba << "load"_ba << "L8 -32768\r\nAda\r\n"_ba << ""_ba;
         QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L3 3\r\nNiccol\xc3\xb2\r\n"_ba << ""_ba;
         QTest::newRow("load, LF, no end")   << "25\n|Ada"_ba << "load"_ba << "L3 25\nAda"_ba << ""_ba;
         QTest::newRow("load, text after")   << " 7abc\r\nxyz|\r\n"_ba << "load"_ba << "L10  7abc\r\nxyz\r\n"_ba << ""_ba;
@@ -162,6 +163,7 @@ private slots:
         QTest::newRow("overlong UTF-8")     << kept << "save 4 \xe0\x80\xaf"_ba << "R"_ba << ""_ba;
         QTest::newRow("surrogate")          << kept << "save 4 \xed\xa0\x80"_ba << "R"_ba << ""_ba;
         QTest::newRow("cut character")      << kept << "save 4 \xc3"_ba << "R"_ba << ""_ba;
+        QTest::newRow("lead continuing")    << kept << "save 4 \x80\x90\x80\x80"_ba << "R"_ba << ""_ba;
         QTest::newRow("name too long")      << kept << "save 4 a" + longest << "R"_ba << ""_ba;
         QTest::newRow("far too long")       << kept << "save 4 " + QByteArray(70000, 'a') << "R"_ba << ""_ba;
         QTest::newRow("empty, as a close")  << kept << ""_ba << ""_ba << ""_ba;
