@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -273,30 +274,39 @@ private slots:
     }
 
     // The listening service, in a process of its own: it serves each
-    // connection's request, answers "busy" past an account's share (two
-    // here), closes unanswered a connection whose request did not come in
-    // time, and ends once idle.
+    // connection's request, also while another waits for the record's lock;
+    // answers "busy" at once past an account's share (three here, the one
+    // being served counted); closes unanswered a connection whose request
+    // did not come in time; and once idle it ends, having never spun: its
+    // CPU time stays far below the second it ran.
     void theListenerServesEachInTurn()
     {
         const QString path = dir.filePath(u"socket"_s);
         const UniqueFd listener = namedSocket(path, true);
+        const UniqueFd lock(::openat(folder.get(), ".lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        QCOMPARE(::flock(lock.get(), LOCK_EX), 0);
         // All three wait in the socket's queue before the service starts.
-        const UniqueFd silent = namedSocket(path, false), loading = namedSocket(path, false),
-                       extra = namedSocket(path, false);
+        const UniqueFd loading = namedSocket(path, false), silent = namedSocket(path, false),
+                       later = namedSocket(path, false);
         ::send(loading.get(), "load", 4, 0);
         const pid_t service = ::fork();
-        if (service == 0) {
-            ServiceRules two = rules;
-            two.connectionsPerAccount = 2;
-            ::alarm(10), serveListener(listener.get(), two, 300ms), ::_exit(0);
-        }
-        QCOMPARE(answerOn(extra, "load"), "B"_ba);
+        if (service == 0)
+            ::alarm(10), serveListener(listener.get(), {rules.folder, 300ms, 2000ms, 3}, 300ms),
+                ::_exit(0);
+        ::usleep(100000); // loading's request taken, and waiting for the lock
+        QCOMPARE(answerOn(namedSocket(path, false)), "B"_ba);
+        std::jthread release([&] { ::usleep(400000), ::flock(lock.get(), LOCK_UN); });
+        QCOMPARE(answerOn(later, "load"), "L3 3\r\nAda\r\n"_ba);
         QCOMPARE(answerOn(loading), "L3 3\r\nAda\r\n"_ba);
         QCOMPARE(answerOn(silent), ""_ba);
         QCOMPARE(answerOn(namedSocket(path, false), "save 9 Bo"), "W"_ba);
         int status = -1;
-        QCOMPARE(::waitpid(service, &status, 0), service);
+        rusage used{};
+        QCOMPARE(::wait4(service, &status, 0, &used), service);
         QVERIFY(WIFEXITED(status));
+        QCOMPARE_LT(used.ru_utime.tv_sec * 1000000 + used.ru_utime.tv_usec +
+                        used.ru_stime.tv_sec * 1000000 + used.ru_stime.tv_usec,
+                    500000);
     }
 
     // Started by systemd, the service serves descriptor 3 only when it is
