@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A match with the real program as a blind child plays it, through the real
-# services: the keyboard (xdotool), a sound server of the test's own
-# (PipeWire or PulseAudio) whose null sink is recorded, and the Orca screen reader, whose speech is
-# logged. Each question is answered from what Orca says: Enter on the empty
+# services: the keyboard (xdotool), the session's sound server (PipeWire or
+# PulseAudio) whose null sink is recorded, and its Orca screen reader, whose
+# speech is logged. Each question is answered from what Orca says: Enter on the empty
 # box (wrong, the window turns black), then the number it said plus one
 # (right); Enter on Nuovo calcolo asks the next over a new gradient, the
 # window maximised from the first. Every
@@ -18,46 +18,26 @@
 # silence. The program must end with status 0, never having tried Wayland
 # (what it saved is for the caller to check). With no_service
 # set, the game has no record service, and must say so after the greeting.
-#   match.sh PROGRAM [NAME [QUESTIONS]]
+#   sound=1 reader=1 scripts/own-session match.sh PROGRAM [NAME [QUESTIONS]]
 # The caller may set record_dir, where the program keeps its record (by
 # default the build tree's, which the match starts without), and silence, an
 # environment setting for the program under which it must play in silence.
 set -u
 program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
+orca_log=${XDG_RUNTIME_DIR:-}/orca.log
 fail() { # with the program's log, and Orca's last keys and words: a failure explains itself
     echo "FAIL: $*" && cat "$work/log" 2>/dev/null; grep -a -E "SPEECH OUTPUT|keyval_name|modifiers=|CONSUME:" \
-        "$work/orca.log" 2>/dev/null | tail -n 150; exit 1; }
+        "$orca_log" 2>/dev/null | tail -n 150; exit 1; }
 work=$(mktemp -d) helpers=()
-trap 'pkill -P "$(IFS=,; echo "${helpers[*]}")"; kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
-export PULSE_SERVER=unix:$work/pulse/native
-
-# The sound server of the desktop: PipeWire (with its session manager, which
-# links the program's stream to the sink) where it is installed, as on Debian
-# 13, PulseAudio otherwise, as on Debian 12; its sockets in the test's own
-# folder, and the program served through the PulseAudio protocol either way.
-if command -v pipewire-pulse >/dev/null; then
-    heard_through=PipeWire
-    for server in pipewire wireplumber pipewire-pulse; do
-        XDG_RUNTIME_DIR=$work PIPEWIRE_RUNTIME_DIR=$work $server >"$work/$server.log" 2>&1 & helpers+=($!)
-        # The other two give up at once if PipeWire does not listen yet.
-        [ $server != pipewire ] || timeout 10 sh -c "until [ -S '$work/pipewire-0' ]; do sleep 0.05; done" ||
-            fail "PipeWire did not start: $(tail -n 5 "$work/pipewire.log")"
-    done
-    # The server answers before it can make a sink, and takes a default
-    # sink only once its session manager has seen the sink.
-    timeout 20 sh -c 'until pactl load-module module-null-sink sink_name=judge >/dev/null 2>&1;
-        do sleep 0.1; done' || fail "no sound server: $(tail -n 5 "$work"/pipewire*.log)"
-    timeout 30 sh -c "until pactl info | grep -q '^Default Sink: judge\$';
-        do pactl set-default-sink judge 2>/dev/null; sleep 0.2; done" ||
-        fail "no sink to record: $(pactl info | grep Default); WirePlumber: $(tail -n 5 "$work/wireplumber.log")"
-else
-    heard_through=PulseAudio
-    mkdir "$work/pulse"
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no -L "module-null-sink sink_name=judge" \
-        -L "module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" >/dev/null 2>&1 & helpers+=($!)
-    timeout 10 sh -c 'until pactl info >/dev/null 2>&1; do sleep 0.1; done' || fail "no sound server"
+trap 'pkill -P "$(IFS=,; echo "${helpers[*]}")" 2>/dev/null; kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+# The session's sound server and Orca, which the caller asks for.
+if [ "${sound:-0}" = 0 ] || [ ! -e "$orca_log" ]; then
+    fail "no sound server or no Orca in the session: run the match as sound=1 reader=1 scripts/own-session $0 ..."
 fi
+# The server by the name it gives itself (PipeWire's: PulseAudio on PipeWire).
+heard_through=$(pactl info | grep -q PipeWire && echo PipeWire || echo PulseAudio)
+
 paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's monitor is late on its first sound
 # A monitor read in small blocks makes the null sink play in small blocks, as
 # a sound card does; in large ones, a sound starting mid-block loses its start.
@@ -65,37 +45,20 @@ parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --chan
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
 # The window manager: GNOME Shell's own on GNOME, openbox on the X server.
 [ "${desktop:-}" = gnome ] || { openbox >/dev/null 2>&1 & helpers+=($!); }
-# Orca runs one copy per user: one that a test before is still closing is
-# waited for. On a terminal, Orca writes its log a line at a time, so the
-# test reads it as it goes. It logs what it would say, with no voice: a
-# speech server that cannot start (SPEECHD_CMD) keeps Speech Dispatcher,
-# whose cancels can stall Orca for seconds on a busy machine, out of it.
-timeout 10 sh -c 'while pgrep -u "$(id -u)" -x orca; do sleep 0.2; done' >/dev/null || fail "Orca runs already"
-# Orca in its laptop layout, as a child who answers on the keypad has it:
-# the desktop layout takes the keypad's Enter for Orca's own commands
-# whatever Num Lock says (a Qt program reports no Num Lock to it).
-mkdir -p "$XDG_DATA_HOME/orca" && echo '{"general": {"keyboardLayout": 2, "orcaModifierKeys": ["Caps_Lock"]},
-    "pronunciations": {}, "keybindings": {}, "profiles": {"default": {"profile": ["Default", "default"]}}}' \
-    >"$XDG_DATA_HOME/orca/user-settings.conf"
-# Num Lock on, as a child who plays on the keypad has it, before Orca
-# starts: a busy Orca that handles the key as the first box comes up can
-# drop the box's focus and never read it.
-xdotool key Num_Lock
-SPEECHD_CMD=/bin/false script -q -f -c "orca --debug-file /dev/tty" "$work/orca.log" \
-    >/dev/null 2>&1 & helpers+=($!)
-said() { grep -o "SPEECH OUTPUT: '[^']*'" "$work/orca.log" 2>/dev/null | cut -d "'" -f 2; }
+said() { grep -o "SPEECH OUTPUT: '[^']*'" "$orca_log" 2>/dev/null | cut -d "'" -f 2; }
 wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
     for _ in $(seq 200); do
         [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No |Ciao|Errore)' | tail -n 1)" =~ $1 ]] &&
             return 0 || sleep 0.1
     done
-    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$work/orca.log")"
+    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$orca_log")"
 }
 # Keys go to the focused window, down and up through the X server itself.
 keys() { xdotool key --delay 30 "$@"; }
 # The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
-# Num Lock on as a child who types digits there has it: by keysym, xdotool
-# toggles Num Lock on its own, and loses track of it when it is on already.
+# Num Lock on (the session turns it on with Orca) as a child who types digits
+# there has it: by keysym, xdotool toggles Num Lock on its own, and loses
+# track of it when it is on already.
 kp_enter=104 pad=(90 87 88 89 83 84 85 79 80 81) # 0 to 9
 keypad() { for ((i = 0; i < ${#1}; i++)); do echo "${pad[${1:i:1}]}"; done; } # NUMBER
 # The program's windows named so (GNOME 48 draws frames in windows of
@@ -218,9 +181,9 @@ spoken=$(said | head -n "$judged" | sed -n 's/^Sbagliato!! .*/W/p; s/^Esatto! .*
 # Orca 43 logs a label as [label | text], Orca 48 as [label: 'text'].
 for value in "Risposte esatte: $((cycles + 1))" "Risposte errate: $((cycles + 1))" \
     "Risposte totali: $((2 * cycles + 2))" "Tempo restante: 00:0[0-4]:[0-5][0-9]"; do
-    grep -Eq "\[label( \| |: ')$value" "$work/orca.log" || fail "no '$value' in the tree"
+    grep -Eq "\[label( \| |: ')$value" "$orca_log" || fail "no '$value' in the tree"
 done
-grep -Eq "\[frame( \| |: ')Fattorama" "$work/orca.log" || fail "no window named Fattorama in the tree"
+grep -Eq "\[frame( \| |: ')Fattorama" "$orca_log" || fail "no window named Fattorama in the tree"
 # The recording: a sound starts after 0.1 s of silence; its pitch over
 # 0.02-0.1 s tells right (C5, 523 Hz) from wrong (311 Hz); the C6 (1047 Hz)
 # that a right sound plays from 0.3 s on must be gone at 0.42 s once cut off.

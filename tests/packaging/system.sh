@@ -61,7 +61,8 @@ echo "install test: the record service's exposure (systemd-analyze security): $e
 # Each plays a whole match in a desktop session of their own, under their
 # own account; the first sets the record, the second beats it in silence,
 # with no sound server, which must change nothing else.
-play() { as "$1" env record_dir=$record_dir silence="$4" "$e2e/own-session" "$e2e/match.sh" /usr/games/sequilla "$2" "$3"; }
+play() { as "$1" env record_dir=$record_dir silence="$4" sound=1 reader=1 "$e2e/own-session" "$e2e/match.sh" \
+    /usr/games/sequilla "$2" "$3"; }
 printf '' >"$record_dir/quirel.txt" && printf '' >"$record_dir/nquirel.txt" # no record
 check "first child" play "${users[0]}" Anna 2 ""
 check "the first child's record" test "$(record)" = "$(printf '3\r\nAnna\r')"
@@ -124,7 +125,7 @@ echo "install test: the attacks took ${SECONDS} s; another account's $(grep -o "
 
 # --- Without the service, the game says so and ends -------------------------
 systemctl stop sequilla-record.socket
-check "the game without its service" as "${users[0]}" env record_dir=$record_dir no_service=1 \
+check "the game without its service" as "${users[0]}" env record_dir=$record_dir no_service=1 sound=1 reader=1 \
     "$e2e/own-session" "$e2e/match.sh" /usr/games/sequilla
 systemctl start sequilla-record.socket
 
