@@ -3,12 +3,14 @@
 """The delay a child hears: from the Enter key to the first audible sample at
 the sound server's sink, for each judgement of a match, the first included.
 
-Run it inside a session of its own, on a built program:
-    scripts/own-session bench/keytosound.py build/play/sequilla [JUDGEMENTS] [--no-reader]
+Run it inside a session of its own with its sound server, and its screen
+reader unless --no-reader, on a built program:
+    sound=1 reader=1 scripts/own-session bench/keytosound.py build/play/sequilla [JUDGEMENTS]
+    sound=1 scripts/own-session bench/keytosound.py build/play/sequilla [JUDGEMENTS] --no-reader
 
-It starts a PulseAudio server with a null sink (warmed up by one sound before
-anything is measured), reads the sink's monitor in 1 ms blocks, and the Orca
-screen reader under openbox, from whose speech it learns each number. Each
+It warms the session's null sink up with one sound before anything is
+measured, reads the sink's monitor in 1 ms blocks, and learns each number
+from the speech of the session's Orca screen reader (without a voice). Each
 question gets Enter on the empty box (wrong), then the right result (right),
 each judgement alone, pressed once Orca is quiet: with a screen reader on, Qt
 holds each key until the reader has seen it. With --no-reader there is no
@@ -23,7 +25,6 @@ import re
 import statistics
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
@@ -33,8 +34,10 @@ program = os.path.abspath(sys.argv[1])
 judgements = int(sys.argv[2]) if len(sys.argv) > 2 else 20
 reader = "--no-reader" not in sys.argv
 sounds = os.path.join(os.path.dirname(os.path.realpath(program)), "suoni")
-work = tempfile.mkdtemp()
-os.environ["PULSE_SERVER"] = f"unix:{work}/pulse"
+orca_log = os.path.join(os.environ.get("XDG_RUNTIME_DIR", ""), "orca.log")
+if os.environ.get("sound", "0") == "0" or reader != os.path.exists(orca_log):
+    sys.exit(f"no sound server, or Orca {'missing' if reader else 'running'} in the session: run it as "
+             f"{'sound=1 reader=1' if reader else 'sound=1'} scripts/own-session {' '.join(sys.argv)}")
 helpers = []
 
 
@@ -50,6 +53,7 @@ class Monitor(threading.Thread):
         self.parec = subprocess.Popen(
             ["parec", "-d", "judge.monitor", "--latency-msec=1", "--raw", "--format=s16le",
              f"--rate={RATE}", "--channels=1"], stdout=subprocess.PIPE, bufsize=0)
+        helpers.append(self.parec)
         self.loud_at = None
         self.since = float("inf")
         self.lock = threading.Lock()
@@ -78,7 +82,7 @@ class Monitor(threading.Thread):
 
 def orca_said():
     try:
-        with open(f"{work}/orca.log", errors="replace") as log:
+        with open(orca_log, errors="replace") as log:
             return re.findall(r"SPEECH OUTPUT: '([^']*)'", log.read())
     except FileNotFoundError:
         return []
@@ -117,18 +121,11 @@ def report(name, delays):
 
 
 try:
-    start("pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-          "-L", "module-null-sink sink_name=judge",
-          "-L", f"module-native-protocol-unix socket={work}/pulse auth-anonymous=1")
-    while subprocess.run(["pactl", "info"], capture_output=True).returncode:
-        time.sleep(0.1)
     subprocess.run(["paplay", f"{sounds}/no.wav"])  # the monitor is late on a first sound
     monitor = Monitor()
     monitor.start()
     start("openbox")
     if reader:
-        start("script", "-q", "-f", "-c", "orca --debug-file /dev/tty", f"{work}/orca.log",
-              env=dict(os.environ, SPEECHD_CMD="/bin/false"))  # no voice, as in the tests
         wait_said("Screen reader on")
     start(program)
     time.sleep(2)
