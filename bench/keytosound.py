@@ -124,7 +124,6 @@ try:
     subprocess.run(["paplay", f"{sounds}/no.wav"])  # the monitor is late on a first sound
     monitor = Monitor()
     monitor.start()
-    start("openbox")
     if reader:
         wait_said("Screen reader on")
     start(program)

@@ -43,8 +43,6 @@ paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's mon
 # a sound card does; in large ones, a sound starting mid-block loses its start.
 parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
-# The window manager: GNOME Shell's own on GNOME, openbox on the X server.
-[ "${desktop:-}" = gnome ] || { openbox >/dev/null 2>&1 & helpers+=($!); }
 said() { grep -o "SPEECH OUTPUT: '[^']*'" "$orca_log" 2>/dev/null | cut -d "'" -f 2; }
 wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
     for _ in $(seq 200); do
