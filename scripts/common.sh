@@ -23,7 +23,7 @@ build_packages=(
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
     pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
     valgrind dpkg-dev file desktop-file-utils appstream lintian devscripts blhc autopkgtest
-    systemd squashfuse squashfs-tools fuse3 python3 e2fsprogs)
+    systemd squashfuse squashfs-tools fuse3 python3)
 # What the benchmarks need to build (the test command builds them, it does
 # not time them).
 bench_packages=(libbenchmark-dev)

@@ -18,7 +18,7 @@ deb=$("$source_dir/scripts/package" 2>/dev/null) || { echo "FAIL: the package di
 # What the test needs, where the system sees it (the checkout may be under
 # /tmp, which the system mounts afresh).
 stage=$(mktemp -d /var/tmp/sequilla-package-test.XXXXXX)
-trap '[ -z "${disk:-}" ] || losetup -d "$disk"; rm -rf "$stage"' EXIT
+trap 'rm -rf "$stage"' EXIT
 tar -C "$source_dir" --exclude=./build --mtime=@1 -c . | tar -x -C "$stage" && again=$(umask 077 && "$stage/scripts/package" 2>/dev/null) &&
     cmp -s "$deb" "$again" || { echo "FAIL: two builds of one tree differ: $(sha256sum "$deb" "${again:-}")"; exit 1; }
 echo "install test: built twice, the same package: $(sha256sum "$deb" "$again" | cut -c 1-64 | uniq -c | xargs)"
@@ -39,10 +39,7 @@ lint=$(lintian --fail-on error,warning,pedantic --pedantic "${no_homepage[@]}" "
 # the package test to upgrade from.
 SECONDS=0 && "$source_dir/scripts/package-earlier" "$stage/earlier" >/dev/null || { echo "FAIL: an earlier version did not build"; exit 1; }
 echo "install test: the packages of 0.1.0, 0.2.0 and CPack's last 0.3.0~dev built in $SECONDS s: $(cd "$stage/earlier" && echo *.deb)"
-# A disk for the record to be written on, as the system writes all else to
-# memory: a file system in a file of this one, when this system can.
-disk=$({ truncate -s 64M "$stage/disk" && mkfs.ext4 -q "$stage/disk" && losetup -f --show "$stage/disk"; } 2>/dev/null)
 # The null runner runs the test on the system it starts in, here one booted
 # for the test alone: a machine of the test's own, which autopkgtest 5.48 and
 # later (Debian 13) must be told, as their null runner no longer offers one.
-"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine --env=SEQUILLA_TEST_DISK="$disk" --env=SEQUILLA_TEST_EARLIER="$stage/earlier" "${again%_*}".dsc "$again" -- null
+"$source_dir/scripts/own-system" autopkgtest --ignore-restrictions=isolation-machine --env=SEQUILLA_TEST_EARLIER="$stage/earlier" "${again%_*}".dsc "$again" -- null

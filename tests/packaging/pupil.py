@@ -11,7 +11,6 @@
 #                                  hour on a full send buffer; HOW: request (on
 #                                  the load), second (on a message after it),
 #                                  closed (the connection closed at once)
-#   pupil.py saves SECONDS         rising scores, from one process per CPU
 #   pupil.py rising FIRST COUNT    scores FIRST.., each saved until answered
 #                                  and then loaded, which must read it
 #   pupil.py flood SECONDS N       connections as fast as they go from N
@@ -103,15 +102,6 @@ def fds(how, seconds):
     reply = "none, closed at once" if how == "closed" else show(receive(s))
     time.sleep(max(0, end - time.monotonic()))  # then the listener goes, and the linger with it
     print(f"the pupil's own reply: {reply}")
-
-
-def saver(k, p, end):
-    return [show(request(b"save %d x" % n)) for n in range(k + 1, 32768, p) if time.monotonic() < end]
-
-
-def saves(seconds):
-    replies = collections.Counter(sum(together(os.cpu_count(), saver, os.cpu_count(), time.monotonic() + seconds), []))
-    print(f"{replies['W']} saves written from {os.cpu_count()} processes; all replies: {dict(replies)}")
 
 
 def rising(first, count):
