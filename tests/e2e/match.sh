@@ -25,7 +25,11 @@
 set -u
 program=$1 name=${2:-Lia} cycles=${3:-15}
 [ -n "${record_dir:-}" ] || { record_dir=$(dirname "$program")/record && rm -f "$record_dir"/*quirel.txt; }
-orca_log=${XDG_RUNTIME_DIR:-}/orca.log
+# The helpers that drive the game: in the source tree in scripts/, in the
+# package test's copy beside this file.
+driver=$(dirname "$0")/drive-game.sh && [ -e "$driver" ] || driver=$(dirname "$0")/../../scripts/drive-game.sh
+# shellcheck source=SCRIPTDIR/../../scripts/drive-game.sh
+source "$driver" || { echo "FAIL: no drive-game.sh beside $0 or in ../../scripts"; exit 1; }
 fail() { # with the program's log, and Orca's last keys and words: a failure explains itself
     echo "FAIL: $*" && cat "$work/log" 2>/dev/null; grep -a -E "SPEECH OUTPUT|keyval_name|modifiers=|CONSUME:" \
         "$orca_log" 2>/dev/null | tail -n 150; exit 1; }
@@ -43,39 +47,6 @@ paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's mon
 # a sound card does; in large ones, a sound starting mid-block loses its start.
 parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
-said() { grep -o "SPEECH OUTPUT: '[^']*'" "$orca_log" 2>/dev/null | cut -d "'" -f 2; }
-wait_said() { # REGEX: until the last box, question or judgement Orca said matches it
-    for _ in $(seq 200); do
-        [[ "$(said | grep -E '^(Screen reader on|Come ti|.*campione|Quanto fa|Sbagliato|Esatto|Sì|No |Ciao|Errore)' | tail -n 1)" =~ $1 ]] &&
-            return 0 || sleep 0.1
-    done
-    fail "Orca did not say '$1'; its last words: $(said | tail -n 4 | tr '\n' '|'), its log: $(tail -c 200 "$orca_log")"
-}
-# Keys go to the focused window, down and up through the X server itself.
-keys() { xdotool key --delay 30 "$@"; }
-# The keypad's keys by their key codes (the same on Xvfb and Xwayland), with
-# Num Lock on (the session turns it on with Orca) as a child who types digits
-# there has it: by keysym, xdotool toggles Num Lock on its own, and loses
-# track of it when it is on already.
-kp_enter=104 pad=(90 87 88 89 83 84 85 79 80 81) # 0 to 9
-keypad() { for ((i = 0; i < ${#1}; i++)); do echo "${pad[${1:i:1}]}"; done; } # NUMBER
-# The program's windows named so (GNOME 48 draws frames in windows of
-# their own, which take the name too).
-find_window() { timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1"; }
-wait_focus() { # WINDOW WHAT
-    timeout 20 sh -c "until [ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]; do sleep 0.1; done" ||
-        fail "$2 did not take the focus: window $1 of $(xdotool search --onlyvisible --pid "$pid" --name . | tr '\n' ' ')" \
-            "waited for it, and the focus is on $(xdotool getwindowfocus) '$(xdotool getwindowfocus getwindowname)'"; }
-# Waits for the box titled "Sequilla" (the window is "Sequilla ") and for
-# it to take the focus, types TEXT, presses KEY and waits for the box to go.
-answer_box() { # [TEXT] KEY
-    local box=$(find_window '^Sequilla$' | tail -n 1)
-    [ -n "$box" ] && wait_focus "$box" "the box" || fail "no box"
-    [ $# -gt 1 ] && xdotool type --delay 20 "$1" && shift
-    keys "$1"
-    timeout 20 sh -c "while xdotool search --onlyvisible --name '^Sequilla$' | grep -qx $box;
-        do sleep 0.1; done" || fail "the box did not close"
-}
 # Waits until the window's pixel at a point no control covers, low in the
 # gradient, passes a test on its r g b (the window alone: Xwayland shows no
 # whole screen).

@@ -25,7 +25,7 @@ groupadd $class && useradd -M -s /usr/sbin/nologin -G $class "${users[0]}" &&
     useradd -m -s /usr/sbin/nologin "${users[1]}" || fail "the accounts"
 # A copy of the tests every account can read.
 e2e=$(mktemp -d) && cp -r "$source_dir"/tests/e2e/. "$source_dir"/tests/packaging/pupil.py \
-    "$source_dir"/scripts/own-session* "$e2e" && chmod -R a+rX "$e2e"
+    "$source_dir"/scripts/own-session* "$source_dir"/scripts/drive-game.sh "$e2e" && chmod -R a+rX "$e2e"
 client=$e2e/pupil.py
 # --- The upgrade from the folder every account could write ------------------
 # What pupils left: a record whose name the service refuses (a line
