@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The runtime: its text-to-number conversions and number ranges.
+// The runtime: its text-to-number conversions and number ranges, and the
+// record service's answers as the game tells them.
 #include "runtime/conversions.h"
+#include "runtime/failure.h"
 #include "runtime/int16.h"
 #include "runtime/randomsource.h"
+#include "runtime/recordstore.h"
 
 #include <QTest>
 
 #include <clocale>
+#include <sys/socket.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 class RuntimeTest : public QObject
 {
@@ -58,6 +64,41 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             largest = std::max(largest, random.next());
         QVERIFY(largest > 0.99f && largest < 1);
+    }
+
+    // Each answer of the record service to a load that is not the record
+    // reaches the child as its own reason.
+    void serviceRefusalsAreTold_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("busy") << "B"_ba << u"occupato"_s;
+        QTest::newRow("not of the class") << "D"_ba << u"classe che può giocare"_s;
+        QTest::newRow("refused") << "R"_ba << u"rifiutato"_s;
+        QTest::newRow("folder failed") << "E2"_ba << u"cartella del record non si può usare"_s;
+        QTest::newRow("a save's answer") << "W"_ba << u"sconosciuta"_s;
+        QTest::newRow("unknown letter") << "X"_ba << u"sconosciuta"_s;
+    }
+    void serviceRefusalsAreTold()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, reason);
+        UniqueFd service;
+        RecordStore store(
+            [&] {
+                int ends[2] = {-1, -1};
+                ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
+                service = UniqueFd(ends[1]);
+                ::send(ends[1], reply.constData(), size_t(reply.size()), 0);
+                return UniqueFd(ends[0]);
+            },
+            u"test"_s);
+        try {
+            store.load();
+            QFAIL("loaded");
+        } catch (const RuntimeFailure &failure) {
+            QVERIFY2(failure.message().contains(reason), qPrintable(failure.message()));
+        }
     }
 };
 
