@@ -18,8 +18,7 @@ build_packages=(
 # desktop, valgrind, and, for the package test, the Debian and desktop tools
 # (lintian, hardening-check from devscripts, blhc, autopkgtest),
 # systemd to boot in a system of the test's own, what a pupil mounts with
-# FUSE, Python for the clients that speak to the record service, and a file
-# system on a disk of the test's own for the record to be written on.
+# FUSE, and Python for the clients that speak to the record service.
 test_packages=(xvfb xdotool xinput imagemagick dbus-daemon dbus-bin dbus-x11 at-spi2-core
     pulseaudio-utils orca speech-dispatcher openbox gnome-shell xwayland
     valgrind dpkg-dev file desktop-file-utils appstream lintian devscripts blhc autopkgtest
