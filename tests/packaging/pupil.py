@@ -15,11 +15,7 @@
 #                                  and then loaded, which must read it
 #   pupil.py flood SECONDS N       connections as fast as they go from N
 #                                  processes, none ever read, half sent a save
-#   pupil.py hold COUNT SECONDS [UID UIDS PID]  COUNT silent connections,
-#                                  held; as root: from each of UIDS uids from
-#                                  UID on, and the CPU time that process PID
-#                                  (the service) spends meanwhile: under 2 s
-import collections, contextlib, errno, multiprocessing, os, re, select, signal, socket, struct, sys, time
+import contextlib, errno, multiprocessing, os, re, signal, socket, struct, sys, time
 
 PATH = "/run/sequilla/record"
 
@@ -127,26 +123,6 @@ def flooding(k, end):
 
 def flood(seconds, n):
     print(f"{sum(together(n, flooding, time.monotonic() + seconds))} connections held at the end")
-
-
-def holding(k, count, seconds, first=0):
-    if first: os.setgroups([]), os.setgid(first + k), os.setuid(first + k)  # as setpriv --clear-groups
-    end, held = time.monotonic() + seconds, []
-    for _ in range(count):
-        with contextlib.suppress(OSError): held.append(connect(1))  # turned away, as many are
-    time.sleep(max(0, end - time.monotonic()))
-    answered = select.select(held, [], [], 0)[0]
-    return [(show(receive(s)) or "closed") if s in answered else "still open" for s in held]
-
-
-def hold(count, seconds, first=0, uids=0, service=0):
-    cpu = lambda: sum(map(int, open(f"/proc/{service}/stat").read().rsplit(")")[1].split()[11:15])) * 10
-    spent = service and cpu()
-    got = sum(together(uids or 1, holding, count, seconds, first), [])
-    spent = service and cpu() - spent
-    spun = f"; the service's CPU time {spent} ms" if service else ""
-    print(f"{len(got)} of {count * uids or count} connections: {dict(collections.Counter(got))}{spun}")
-    spent < 2000 or sys.exit("so the service spun")
 
 
 if __name__ == "__main__":
