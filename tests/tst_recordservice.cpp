@@ -119,7 +119,10 @@ private slots:
     void init()
     {
         QFile::remove(dir.filePath(u"socket"_s)); // where a service listens
-        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
+        // The record, and its lock's file as the first request leaves it, so
+        // that each test may run alone.
+        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n") &&
+                writeFile(dir.filePath(u".lock"_s), {}));
     }
 
     // The service answers the two well-formed requests alone: a score in the
@@ -204,7 +207,11 @@ private slots:
             loaded(), saveRecord(folder.get(), Record{12, "Zorro"}, hook);
         };
         const auto load = [&](const StepHook &hook) { loaded(hook); };
-        // A journal damaged on disk is dropped: the files hold the record.
+        // A whole journal is finished, the shortest too (no name); one
+        // damaged on disk is dropped: the files hold the record.
+        QVERIFY(writeFile(dir.filePath(u".journal"_s), "5\r\n\r\n"));
+        QVERIFY(loaded() == RecordTexts({"5\r\n", "\r\n"}));
+        QVERIFY(writeFile(score, "3\r\n") && writeFile(name, "Ada\r\n"));
         QVERIFY(writeFile(dir.filePath(u".journal"_s), "12"));
         QVERIFY(loaded() == before);
         QCOMPARE(leftInFolder(), QStringList({u".lock"_s, u"nquirel.txt"_s, u"quirel.txt"_s}));
