@@ -144,6 +144,7 @@ private slots:
         QTest::newRow("load, no files")     << "<missing>|<missing>"_ba << "load"_ba << "L0 "_ba << "|"_ba;
         QTest::newRow("load, 1e999")        << "1e999|Ada\r\n"_ba << "load"_ba << "L0 "_ba << ""_ba;
         QTest::newRow("load, -32768")       << "-32768\r\n|Ada\r\n"_ba << "load"_ba << "L8 -32768\r\nAda\r\n"_ba << ""_ba;
+        QTest::newRow("load, 32768")        << "32768\r\n|Ada\r\n"_ba << "load"_ba << "L0 "_ba << ""_ba;
         QTest::newRow("load, 1252 name")    << "3\r\n|Niccol\xf2\r\n"_ba << "load"_ba << "L3 3\r\nNiccol\xc3\xb2\r\n"_ba << ""_ba;
         QTest::newRow("load, LF, no end")   << "25\n|Ada"_ba << "load"_ba << "L3 25\nAda"_ba << ""_ba;
         QTest::newRow("load, text after")   << " 7abc\r\nxyz|\r\n"_ba << "load"_ba << "L10  7abc\r\nxyz\r\n"_ba << ""_ba;
@@ -155,6 +156,7 @@ private slots:
         QTest::newRow("save, tie")          << kept << "save 3 Bo"_ba << "K"_ba << ""_ba;
         QTest::newRow("save over 1e999")    << "1e999|Ada\r\n"_ba << "save 1 Bo"_ba << "W"_ba << "1\r\n|Bo\r\n"_ba;
         QTest::newRow("save, empty name")   << kept << "save 5 "_ba << "W"_ba << "5\r\n|\r\n"_ba;
+        QTest::newRow("save, 3 and 4 bytes") << kept << "save 5 \xe0\xa4\x85\xf0\x9f\x98\x80"_ba << "W"_ba << "5\r\n|\xe0\xa4\x85\xf0\x9f\x98\x80\r\n"_ba;
         QTest::newRow("longest request")    << kept << "save 32767 " + longest << "W"_ba << "32767\r\n|" + longest + "\r\n";
         QTest::newRow("past 16 bits")       << kept << "save 32768 Bo"_ba << "R"_ba << ""_ba;
         QTest::newRow("leading zero")       << kept << "save 04 Bo"_ba << "R"_ba << ""_ba;
