@@ -359,6 +359,9 @@ void serveListener(int listener, const ServiceRules &rules,
             errno != EINTR)
             return;
         now = Clock::now();
+        // Whatever was held until now: the idle time starts after it.
+        if (held + workers.size() != 0)
+            idleSince = now;
         // Workers that ended are reaped; waiting connections whose request
         // came, or whose client left, are ready.
         const std::size_t workerCount = workers.size();
