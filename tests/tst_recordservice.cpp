@@ -343,8 +343,8 @@ private slots:
         const UniqueFd socket =
             listening ? namedSocket(path, true, type) : UniqueFd(::socket(AF_UNIX, type, 0));
         const pid_t service = ::fork();
-        if (service == 0) { // ended by the alarm should it serve on
-            ::alarm(5), ::dup2(socket.get(), 3), ::setenv("LISTEN_FDS", "1", 1);
+        if (service == 0) { // ended by the alarm should it serve on; its group, as above
+            ::setpgid(0, 0), ::alarm(5), ::dup2(socket.get(), 3), ::setenv("LISTEN_FDS", "1", 1);
             ::setenv("LISTEN_PID", QByteArray::number(::getpid() + pidPast), 1);
             ::execl(SEQUILLA_SERVICE, SEQUILLA_SERVICE, nullptr), ::_exit(127);
         }
