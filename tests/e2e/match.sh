@@ -43,10 +43,16 @@ fi
 heard_through=$(pactl info | grep -q PipeWire && echo PipeWire || echo PulseAudio)
 
 paplay "$(dirname "$(readlink -f "$program")")/suoni/no.wav" # a null sink's monitor is late on its first sound
+sleep 0.3 # its last samples played, before the recording starts
 # A monitor read in small blocks makes the null sink play in small blocks, as
 # a sound card does; in large ones, a sound starting mid-block loses its start.
 parec -d judge.monitor --latency-msec=5 --raw --format=s16le --rate=22050 --channels=1 \
     >"$work/heard.raw" 2>/dev/null & helpers+=($!)
+# The program starts only once the recording has: on a system just booted
+# (the package test's) parec can take seconds to connect, and the first
+# judgement's sound went unrecorded.
+timeout 20 sh -c 'until pactl list short source-outputs | grep -q .; do sleep 0.1; done' ||
+    fail "the recording did not start: $(pactl list short source-outputs)"
 # Waits until the window's pixel at a point no control covers, low in the
 # gradient, passes a test on its r g b (the window alone: Xwayland shows no
 # whole screen).
@@ -164,6 +170,7 @@ heard=$(od -An -v -td2 -w2 "$work/heard.raw" | awk -v rate=22050 '
         for (i = int(from); i < from + seconds * rate; i++) { s0 = x[i] + c * s1 - s2; s2 = s1; s1 = s0 }
         return s1 * s1 + s2 * s2 - c * s1 * s2
     }
+    BEGIN { quiet = rate } # the monitor yields nothing while nothing plays: the recording may begin with a sound
     { x[NR] = $1; if ($1 > 300 || $1 < -300) { if (quiet > 0.1 * rate) starts[++n] = NR; quiet = 0 } else quiet++ }
     END {
         for (k = 1; k <= n; k++) {
